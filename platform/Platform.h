@@ -1,0 +1,65 @@
+// The operating-system calls that the shared-memory classes and the path
+// helpers make, under their Win32 names. On Windows they are the real API; on
+// POSIX systems platform_posix.cpp provides them with the same contracts:
+//
+// - Every call reports failure by its null/zero result; the reason is then in
+//   GetLastError(), which on POSIX holds errno values (a missing name gives 2,
+//   as ERROR_FILE_NOT_FOUND does on Windows).
+// - A mapping name is a plain name such as "GenericSimSharedMemory"; the POSIX
+//   layer adds one leading slash. An empty name, a name holding a slash, or one
+//   longer than the system allows is refused with the system's error.
+// - CreateFileMappingA on a name that exists returns that mapping at its
+//   existing size and sets the last error to ERROR_ALREADY_EXISTS; a new one is
+//   sized to the request, reads as zeros and is read-write for every user.
+// - MapViewOfFile with a byte count of 0 maps the whole object.
+// - A mapping outlives the processes that used it (the simulator may still
+//   hold it); nothing here removes it.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+using DWORD = std::uint32_t;
+using SIZE_T = std::size_t;
+using HANDLE = void*;
+using HMODULE = void*;
+using HLOCAL = void*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPCSTR = const char*;
+using LPSTR = char*;
+struct SECURITY_ATTRIBUTES;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+inline constexpr DWORD PAGE_READWRITE = 0x04;
+inline constexpr DWORD FILE_MAP_ALL_ACCESS = 0xF001F;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x0100;
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x0200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+
+HANDLE CreateFileMappingA(HANDLE file, SECURITY_ATTRIBUTES* attributes, DWORD protect,
+                          DWORD maximumSizeHigh, DWORD maximumSizeLow, LPCSTR name);
+HANDLE OpenFileMappingA(DWORD access, BOOL inheritHandle, LPCSTR name);
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow,
+                     SIZE_T bytes);
+BOOL UnmapViewOfFile(LPCVOID view);
+BOOL CloseHandle(HANDLE handle);
+DWORD GetLastError();
+void SetLastError(DWORD code);
+// With FORMAT_MESSAGE_ALLOCATE_BUFFER, buffer is really a char** that receives
+// a LocalAlloc'd text, the system's message with a trailing line end.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                     LPSTR buffer, DWORD size, va_list* arguments);
+HLOCAL LocalFree(HLOCAL memory);
+// module null: the running executable's full path, terminated, cut to fit.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR filename, DWORD size);
+#endif

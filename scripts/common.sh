@@ -1,0 +1,17 @@
+# Sourced by the build scripts: the packages every build needs and one
+# configure-and-build step that is incremental after the first run.
+
+PEDESTAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+                qt6-base-dev libgl-dev libcli11-dev python3)
+TEST_PACKAGES=(xvfb xauth)
+
+# pedestal_build BUILD_DIR [cmake -D options...]
+pedestal_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$PEDESTAL_ROOT" -B "$dir" -G Ninja "$@"
+    fi
+    cmake --build "$dir"
+}
