@@ -1,0 +1,25 @@
+# Runs leverart into a scratch folder and fails unless every file it writes is
+# byte for byte the one checked in, so the generator stays their only source.
+# Called with -DLEVERART=... -DCHECKED_IN=... -DSCRATCH=...
+file(REMOVE_RECURSE ${SCRATCH})
+execute_process(COMMAND ${LEVERART} ${SCRATCH} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "leverart failed: ${result}")
+endif()
+set(names icon128.ico)
+foreach(resource 131 133 134 135 136 137 138 139 140 141 142 143 144)
+  list(APPEND names bitmap${resource}.bmp)
+endforeach()
+file(GLOB written RELATIVE ${SCRATCH} ${SCRATCH}/*)
+list(SORT written)
+list(SORT names)
+if(NOT written STREQUAL names)
+  message(FATAL_ERROR "leverart wrote ${written}, expected ${names}")
+endif()
+foreach(name ${names})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SCRATCH}/${name} ${CHECKED_IN}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${name} differs from the checked-in copy; run leverart dialog/res")
+  endif()
+endforeach()
