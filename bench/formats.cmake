@@ -1,0 +1,1 @@
+pedestal_benchmark(Formats_bench SOURCES Formats_bench.cpp LIBS pedestal::textfunctions)
