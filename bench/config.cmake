@@ -1,0 +1,1 @@
+pedestal_benchmark(Config_bench SOURCES Config_bench.cpp LIBS pedestal::configcontrol)
