@@ -1,0 +1,1 @@
+pedestal_benchmark(TextFcns_bench SOURCES TextFcns_bench.cpp LIBS pedestal::textfunctions)
