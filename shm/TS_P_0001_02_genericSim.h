@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
-#define TS_P_0001_02_GENERICSIM_ID "%Z% TS_P_0001_02 TS1010 TS_P_0001_02_genericSim $Revision: 5.4.0"
+#define TS_P_0001_02_GENERICSIM_ID                                                                 \
+    "%Z% TS_P_0001_02 TS1010 TS_P_0001_02_genericSim $Revision: 5.4.0"
 #define TS_P_0001_02_GENERICSIM_PART "TS1010"
 
 inline constexpr const char* kGenericSimName = "GenericSimSharedMemory";
@@ -31,16 +33,23 @@ struct GenericSimBlock {
     std::uint8_t simulatorArea5[116284 - 74336]; //
     std::int32_t userCount;                      // 116284: attached users
     std::uint8_t simulatorArea6[126584 - 116288];
-    std::uint8_t gearLeverUp;                    // 126584: nonzero up
+    std::uint8_t gearLeverUp; // 126584: nonzero up
     std::uint8_t simulatorArea7[126786 - 126585];
-    std::uint8_t flapLever[5];                   // 126786: Up, 1, 2, 3, Full
+    std::uint8_t flapLever[5]; // 126786: Up, 1, 2, 3, Full
     std::uint8_t simulatorArea8[126824 - 126791];
-    std::int32_t speedBrakeLever;                // 126824: 1 in, 3 out
+    std::int32_t speedBrakeLever; // 126824: 1 in, 3 out
     std::uint8_t simulatorArea9[kGenericSimSize - 126828];
 };
 
 // Section starts published by the creating process in sectionPointers; slot 8
 // is never written and stays 0.
+//
+// The slots are 32 bits wide because the simulator was built for 32-bit
+// addresses. Each written slot holds the low 32 bits of the creator's view
+// address plus the section's offset: on a 32-bit system exactly the section's
+// address in the creator, on a 64-bit system its low half. Either way, in any
+// process, (sectionPointers[i] - sectionPointers[0]) modulo 2^32 is
+// kSectionOffsets[i]; no process may use a slot as a pointer of its own.
 inline constexpr std::uint32_t kSectionOffsets[kSectionSlots] = {
     0, 30088, 67336, 75328, 103552, 108232, 116296, 119312, 0, 1096};
 inline constexpr int kUnusedSectionSlot = 8;
@@ -63,7 +72,8 @@ inline constexpr int kUnusedSectionSlot = 8;
       "pedestal thrust buttons")                                                                   \
     X(aidControlsHeartbeat, aidControlsHeartbeat, 1, std::int32_t,                                 \
       "raised by one on every pedestal tick", "pedestal tick")                                     \
-    X(userCount, userCount, 1, std::int32_t, "number of attached users", "every attaching program") \
+    X(userCount, userCount, 1, std::int32_t, "number of attached users",                           \
+      "every attaching program")                                                                   \
     X(gearLeverUp, gearLeverUp, 1, std::uint8_t, "gear lever as shown back: nonzero up",           \
       "pedestal gear buttons")                                                                     \
     X(flapLever, flapLever, 5, std::uint8_t, "flap detents Up, 1, 2, 3, Full; one is 1",           \
@@ -86,4 +96,13 @@ GENERIC_SIM_ASSERT_OFFSET(GenericSimBlock, flapLever, 126786);
 GENERIC_SIM_ASSERT_OFFSET(GenericSimBlock, speedBrakeLever, 126824);
 #undef GENERIC_SIM_ASSERT_OFFSET
 static_assert(sizeof(GenericSimBlock) == kGenericSimSize, "the block is 128648 bytes");
+
+// Each row of GENERIC_SIM_FIELDS must name the field's element type and count.
+#define GENERIC_SIM_ASSERT_ROW(name, field, count, type, meaning, writer)                          \
+    static_assert(sizeof(GenericSimBlock::field) == (count) * sizeof(type), #name " width");       \
+    static_assert(                                                                                 \
+        std::is_same_v<std::remove_all_extents_t<decltype(GenericSimBlock::field)>, type>,         \
+        #name " type");
+GENERIC_SIM_FIELDS(GENERIC_SIM_ASSERT_ROW)
+#undef GENERIC_SIM_ASSERT_ROW
 static_assert(sizeof(double) == 8 && sizeof(float) == 4, "IEEE 754 doubles");

@@ -1,0 +1,1 @@
+pedestal_benchmark(Shm_bench SOURCES Shm_bench.cpp LIBS pedestal::shm)

@@ -1,0 +1,195 @@
+#include "shm/TS_P_0001_02_Shm.h"
+
+#include "configcontrol/ConfigControl.h"
+#include "textfunctions/TextFunctions.h"
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+static const char kShmRevision[] = "%Z% Classes TS2146 TS_P_0001_02_Shm $Revision: 1.4 $ ";
+static const char kShmHeaderRevision[] = "%Z% Classes TS2146 TS_P_0001_02_Shm $Revision: 1.2 $";
+static const char kLayoutId[] = TS_P_0001_02_GENERICSIM_ID;
+static const char kLayoutPart[] = TS_P_0001_02_GENERICSIM_PART;
+static const char kOrigin[] = "TS_P_0001_02_Shm::TS_P_0001_02_Shm";
+
+static ConfigOnceFlag s_ShmRegistered = 0;
+
+static void RegisterShm() {
+    BeginConfigComponent("TS_P_0001_02_Shm");
+    RegisterConfigString(kShmRevision);
+    RegisterConfigString(kShmHeaderRevision);
+    EndConfigComponent();
+}
+
+// userCount is shared with other processes and changed with atomic steps.
+static_assert(offsetof(GenericSimBlock, userCount) %
+                  std::atomic_ref<std::int32_t>::required_alignment ==
+              0);
+static_assert(std::atomic_ref<std::int32_t>::is_always_lock_free);
+
+static std::atomic_ref<std::int32_t> UserCount(GenericSimBlock* block) {
+    return std::atomic_ref<std::int32_t>(block->userCount);
+}
+
+// The first version byte is written last by the creator: an opener that sees
+// it set also sees the cleared block, the count and the rest of the text.
+static std::atomic_ref<char> VersionStamp(GenericSimBlock* block) {
+    return std::atomic_ref<char>(block->versionText[0]);
+}
+
+const char* TS_P_0001_02_Shm::GetLayoutVersion() {
+    const char* part = std::strstr(kLayoutId, kLayoutPart);
+    return part != nullptr ? part + std::strlen(kLayoutPart) : kLayoutPart;
+}
+
+TS_P_0001_02_Shm::TS_P_0001_02_Shm() : TS_P_0001_02_Shm(kGenericSimName) {}
+
+TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName) {
+    RegisterOnce(s_ShmRegistered, RegisterShm);
+    m_Size = kGenericSimSize;
+    m_bConnected = false;
+    Attach(blockName);
+}
+
+void TS_P_0001_02_Shm::Attach(const char* blockName) {
+    if (blockName == nullptr || !SetName(blockName)) {
+        SetLastError(blockName == nullptr ? ERROR_INVALID_PARAMETER : ERROR_FILENAME_EXCED_RANGE);
+        ReportSystemError();
+        return;
+    }
+    if (OpenAndMap()) {
+        AttachExisting();
+        return;
+    }
+    if (!CreateAndMap()) {
+        ReportSystemError();
+        return;
+    }
+    // Another process created the block between the failed open and the
+    // create: it is in use and must not be cleared or counted afresh.
+    if (FoundExisting()) {
+        AttachExisting();
+        return;
+    }
+    InitialiseNewBlock();
+}
+
+void TS_P_0001_02_Shm::InitialiseNewBlock() {
+    m_pBlock = static_cast<GenericSimBlock*>(GetData());
+    Clear(kGenericSimSize);
+    char version[kVersionTextSize] = {};
+    std::strncpy(version, GetLayoutVersion(), kVersionTextSize);
+    std::memcpy(m_pBlock->versionText + 1, version + 1, kVersionTextSize - 1);
+    UserCount(m_pBlock).store(1, std::memory_order_relaxed);
+    SetUpSectionPointers();
+    VersionStamp(m_pBlock).store(version[0], std::memory_order_release);
+    m_bConnected = true;
+    m_bVersionOk = true;
+    m_bCreated = true;
+}
+
+void TS_P_0001_02_Shm::AttachExisting() {
+    if (!WaitForCreator()) {
+        if (GetData() == nullptr) {
+            ReportSystemError();
+            return;
+        }
+        const std::size_t mapped = GetMappedSize();
+        if (mapped < kGenericSimSize) {
+            char message[128];
+            FormatIntoBuffer(
+                message, sizeof message,
+                "Shared Memory Block Too Small\nIt has %zu bytes, this program needs %u", mapped,
+                static_cast<unsigned>(kGenericSimSize));
+            SetError(kOrigin, message);
+            // Nothing may touch a view that ends early, so it goes at once.
+            Close();
+            return;
+        }
+    }
+    m_pBlock = static_cast<GenericSimBlock*>(GetData());
+    m_bConnected = true;
+    m_bVersionOk = CheckVersion();
+    if (!m_bVersionOk) {
+        SetError(kOrigin, "Shared Memory Version Mismatch\nPlease rebuild software");
+        return;
+    }
+    UserCount(m_pBlock).fetch_add(1);
+}
+
+// A POSIX object is created empty and sized afterwards, and on every system
+// the creator stamps the version last, so an opener may meet a block still
+// being set up. It remaps until the block has its full size and a stamp, for
+// a bounded time, so that a creator killed half-way gives an error, not a hang.
+bool TS_P_0001_02_Shm::WaitForCreator() {
+    const auto deadline = std::chrono::steady_clock::now() + kCreatorWait;
+    for (;;) {
+        if (GetMappedSize() >= kGenericSimSize &&
+            VersionStamp(static_cast<GenericSimBlock*>(GetData()))
+                    .load(std::memory_order_acquire) != 0)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (GetMappedSize() < kGenericSimSize) {
+            UnmapViewOfFile(GetData());
+            if (!MapView())
+                return false;
+        }
+    }
+}
+
+void TS_P_0001_02_Shm::ReportSystemError() {
+    const DWORD code = GetLastError();
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) {
+        char fallback[64];
+        FormatIntoBuffer(fallback, sizeof fallback, "System error %u\n",
+                         static_cast<unsigned>(code));
+        SetError(kOrigin, fallback);
+        return;
+    }
+    SetError(kOrigin, text);
+    LocalFree(text);
+}
+
+bool TS_P_0001_02_Shm::CheckVersion() const {
+    const char* version = GetLayoutVersion();
+    const std::size_t length = strnlen(m_pBlock->versionText, kVersionTextSize);
+    return length == std::strlen(version) &&
+           std::memcmp(m_pBlock->versionText, version, length) == 0;
+}
+
+// Each slot is 32 bits wide. It holds the low 32 bits of the creator's
+// address of the section, so on a 32-bit system it is that address, and on any
+// system slot[i] - slot[0] (modulo 2^32) is the section's offset.
+void TS_P_0001_02_Shm::SetUpSectionPointers() {
+    const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(m_pBlock);
+    for (int slot = 0; slot < kSectionSlots; ++slot) {
+        if (slot == kUnusedSectionSlot)
+            continue;
+        m_pBlock->sectionPointers[slot] = static_cast<std::uint32_t>(base + kSectionOffsets[slot]);
+    }
+}
+
+TS_P_0001_02_Shm::~TS_P_0001_02_Shm() {
+    if (!IsValid())
+        return;
+    // Lower the count, or as the last user set it to 0 and release; the
+    // compare-exchange makes the test and the store one step against other
+    // copies of this program detaching at the same moment.
+    auto count = UserCount(m_pBlock);
+    std::int32_t seen = count.load();
+    for (;;) {
+        const std::int32_t next = seen > 1 ? seen - 1 : 0;
+        if (count.compare_exchange_weak(seen, next)) {
+            if (next == 0)
+                Close();
+            return;
+        }
+    }
+}

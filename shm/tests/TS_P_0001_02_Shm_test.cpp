@@ -1,0 +1,253 @@
+#include "shm/TS_P_0001_02_Shm.h"
+#include "shm/tests/ShmTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char kOrigin[] = "TS_P_0001_02_Shm::TS_P_0001_02_Shm\n";
+const char kMismatch[] =
+    "TS_P_0001_02_Shm::TS_P_0001_02_Shm\nShared Memory Version Mismatch\nPlease rebuild software";
+const char kVersion[] = " TS_P_0001_02_genericSim $Revision: 5.4.0";
+
+std::vector<unsigned char> Snapshot(const shmtest::RawView& view) {
+    return std::vector<unsigned char>(view.bytes(), view.bytes() + view.size());
+}
+
+std::string SystemText(int code) {
+    return std::string(std::strerror(code)) + "\n";
+}
+
+} // namespace
+
+TEST(TS_P_0001_02_Shm, LayoutVersionIsIdentificationLineAfterPartNumber) {
+    EXPECT_STREQ(TS_P_0001_02_Shm::GetLayoutVersion(), kVersion);
+    EXPECT_EQ(std::strlen(TS_P_0001_02_Shm::GetLayoutVersion()), 41u);
+}
+
+TEST(TS_P_0001_02_Shm, FirstUserCreatesClearsStampsAndCounts) {
+    shmtest::ScopedName name("first");
+    auto shm = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+    ASSERT_TRUE(shm->IsValid()) << shm->GetErrorText();
+    EXPECT_EQ(shm->GetData(), shm->GetBlock());
+    // The failed open's text stays behind in a valid creator.
+    EXPECT_STREQ(shm->GetErrorText(), "OpenFileMapping (Code: 2)");
+
+    shmtest::RawView view(name.str());
+    ASSERT_TRUE(view.ok());
+    EXPECT_EQ(view.size(), 128648u);
+    const GenericSimBlock* block = view.block();
+    char expectedVersion[64] = {};
+    std::memcpy(expectedVersion, kVersion, 41);
+    EXPECT_EQ(std::memcmp(block->versionText, expectedVersion, 64), 0);
+    EXPECT_EQ(block->userCount, 1);
+
+    // Every byte but the version, the section table and the count is zero.
+    for (std::size_t i = 64; i < 128648; ++i) {
+        const bool table = i >= 2008 && i < 2048;
+        const bool count = i >= 116284 && i < 116288;
+        if (!table && !count) {
+            ASSERT_EQ(view.bytes()[i], 0) << i;
+        }
+    }
+}
+
+TEST(TS_P_0001_02_Shm, SectionSlotsHoldLowHalfOfCreatorsSectionAddresses) {
+    shmtest::ScopedName name("sections");
+    TS_P_0001_02_Shm shm(name.c_str());
+    ASSERT_TRUE(shm.IsValid());
+    const auto base = reinterpret_cast<std::uintptr_t>(shm.GetBlock());
+    const std::uint32_t starts[10] = {0,      30088,  67336,  75328, 103552,
+                                      108232, 116296, 119312, 0,     1096};
+    const std::uint32_t* slots = shm.GetBlock()->sectionPointers;
+    for (int slot = 0; slot < 10; ++slot) {
+        if (slot == 8) {
+            EXPECT_EQ(slots[slot], 0u);
+            continue;
+        }
+        EXPECT_EQ(slots[slot], static_cast<std::uint32_t>(base + starts[slot])) << slot;
+        EXPECT_EQ(static_cast<std::uint32_t>(slots[slot] - slots[0]), starts[slot]) << slot;
+    }
+}
+
+TEST(TS_P_0001_02_Shm, SecondUserRaisesCountAndItsEndLowersIt) {
+    shmtest::ScopedName name("second");
+    auto first = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+    ASSERT_TRUE(first->IsValid());
+    first->GetBlock()->flapLever[2] = 1;
+    auto second = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+    ASSERT_TRUE(second->IsValid()) << second->GetErrorText();
+    EXPECT_STREQ(second->GetErrorText(), "");
+    EXPECT_EQ(second->GetBlock()->userCount, 2);
+    EXPECT_EQ(second->GetBlock()->flapLever[2], 1);
+
+    void* secondView = second->GetData();
+    second.reset();
+    EXPECT_EQ(first->GetBlock()->userCount, 1);
+    EXPECT_EQ(first->GetBlock()->flapLever[2], 1);
+    EXPECT_STREQ(first->GetBlock()->versionText, kVersion);
+    // A user that is not the last keeps its view.
+    EXPECT_EQ(GetMappedViewSize(secondView), 128648u);
+
+    void* firstView = first->GetData();
+    first.reset();
+    EXPECT_EQ(GetMappedViewSize(firstView), 0u);
+    shmtest::RawView view(name.str());
+    ASSERT_TRUE(view.ok());
+    EXPECT_EQ(view.block()->userCount, 0);
+    EXPECT_EQ(view.block()->flapLever[2], 1);
+    EXPECT_STREQ(view.block()->versionText, kVersion);
+}
+
+TEST(TS_P_0001_02_Shm, LastUserSetsZeroWhateverTheCountSays) {
+    shmtest::ScopedName name("lastuser");
+    auto shm = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+    ASSERT_TRUE(shm->IsValid());
+    shm->GetBlock()->userCount = -4;
+    void* data = shm->GetData();
+    shm.reset();
+    EXPECT_EQ(GetMappedViewSize(data), 0u);
+    shmtest::RawView view(name.str());
+    EXPECT_EQ(view.block()->userCount, 0);
+}
+
+TEST(TS_P_0001_02_Shm, ForeignVersionIsRefusedAndBlockLeftUntouched) {
+    std::string changed = kVersion;
+    changed[30] = 'r';
+    const std::string longer = std::string(kVersion) + "1";
+    const std::string full64 = std::string(kVersion) + std::string(23, 'x');
+    int index = 0;
+    for (const std::string& version : {changed, longer, full64, std::string(kVersion).substr(1)}) {
+        shmtest::ScopedName name("mismatch" + std::to_string(index++));
+        ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), 128648, version.c_str(), 5));
+        shmtest::RawView view(name.str());
+        view.bytes()[70000] = 0x42;
+        const std::vector<unsigned char> before = Snapshot(view);
+        {
+            TS_P_0001_02_Shm shm(name.c_str());
+            EXPECT_FALSE(shm.IsValid()) << version;
+            EXPECT_STREQ(shm.GetErrorText(), kMismatch) << version;
+        }
+        EXPECT_EQ(view.block()->userCount, 5) << version;
+        EXPECT_TRUE(Snapshot(view) == before) << version;
+    }
+}
+
+TEST(TS_P_0001_02_Shm, BlockWithNoUsableNameGivesSystemText) {
+    struct Case {
+        std::string name;
+        int code;
+    };
+    const std::string longest(255, 'L');
+    for (const Case& c :
+         {Case{"bad/name", EINVAL}, Case{"", EINVAL}, Case{std::string(256, 'L'), ENAMETOOLONG},
+          Case{std::string(600, 'L'), ENAMETOOLONG}}) {
+        TS_P_0001_02_Shm shm(c.name.c_str());
+        EXPECT_FALSE(shm.IsValid());
+        EXPECT_EQ(shm.GetErrorText(), kOrigin + SystemText(c.code)) << c.name.size();
+        EXPECT_EQ(shm.GetData(), nullptr);
+    }
+    TS_P_0001_02_Shm nullName(nullptr);
+    EXPECT_FALSE(nullName.IsValid());
+    EXPECT_EQ(nullName.GetErrorText(), kOrigin + SystemText(EINVAL));
+
+    // The longest name the system allows still works.
+    shm_unlink(("/" + longest).c_str());
+    {
+        TS_P_0001_02_Shm shm(longest.c_str());
+        EXPECT_TRUE(shm.IsValid()) << shm.GetErrorText();
+    }
+    shm_unlink(("/" + longest).c_str());
+}
+
+TEST(TS_P_0001_02_Shm, SmallerBlockIsRefusedWithoutTouchingIt) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{1}, std::size_t{65536}, std::size_t{128647}}) {
+        shmtest::ScopedName name("small" + std::to_string(size));
+        ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), size));
+        if (size >= 64) {
+            shmtest::RawView view(name.str());
+            std::memcpy(view.bytes(), kVersion, 41);
+        }
+        {
+            TS_P_0001_02_Shm shm(name.c_str());
+            EXPECT_FALSE(shm.IsValid());
+            EXPECT_EQ(std::string(shm.GetErrorText()),
+                      std::string(kOrigin) + "Shared Memory Block Too Small\nIt has " +
+                          std::to_string(size) + " bytes, this program needs 128648");
+        }
+        struct stat status {};
+        ASSERT_EQ(stat(("/dev/shm/" + name.str()).c_str(), &status), 0);
+        EXPECT_EQ(static_cast<std::size_t>(status.st_size), size);
+        if (size >= 64) {
+            shmtest::RawView view(name.str());
+            EXPECT_EQ(std::memcmp(view.bytes(), kVersion, 41), 0);
+            EXPECT_EQ(view.bytes()[41], 0);
+        }
+    }
+}
+
+TEST(TS_P_0001_02_Shm, LargerBlockIsAccepted) {
+    shmtest::ScopedName name("larger");
+    ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), 131072, kVersion, 2));
+    TS_P_0001_02_Shm shm(name.c_str());
+    ASSERT_TRUE(shm.IsValid()) << shm.GetErrorText();
+    EXPECT_EQ(shm.GetBlock()->userCount, 3);
+    EXPECT_EQ(shm.GetMappedSize(), 131072u);
+}
+
+TEST(TS_P_0001_02_Shm, OpenerWaitsForCreatorStillSettingUp) {
+    shmtest::ScopedName name("settingup");
+    // The creator's first step: an empty object, sized and stamped later.
+    ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), 0));
+    std::thread creator([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        int fd = shm_open(shmtest::ObjectPath(name.str()).c_str(), O_RDWR, 0);
+        (void)!ftruncate(fd, 128648);
+        close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        shmtest::RawView view(name.str());
+        if (!view.ok())
+            return;
+        std::memcpy(&view.block()->versionText[1], &kVersion[1], 40);
+        view.block()->userCount = 1;
+        std::atomic_ref<char>(view.block()->versionText[0]).store(kVersion[0]);
+    });
+    TS_P_0001_02_Shm shm(name.c_str());
+    creator.join();
+    ASSERT_TRUE(shm.IsValid()) << shm.GetErrorText();
+    EXPECT_EQ(shm.GetBlock()->userCount, 2);
+    EXPECT_EQ(shm.GetMappedSize(), 128648u);
+}
+
+TEST(TS_P_0001_02_Shm, CreatorKilledHalfWayGivesErrorAfterBoundedWait) {
+    struct Case {
+        std::size_t size;
+        std::string text;
+    };
+    const std::string tooSmall =
+        std::string(kOrigin) +
+        "Shared Memory Block Too Small\nIt has 0 bytes, this program needs 128648";
+    for (const Case& c : {Case{0, tooSmall}, Case{128648, kMismatch}}) {
+        shmtest::ScopedName name("killed" + std::to_string(c.size));
+        ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), c.size));
+        const auto start = std::chrono::steady_clock::now();
+        TS_P_0001_02_Shm shm(name.c_str());
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(shm.IsValid());
+        EXPECT_EQ(shm.GetErrorText(), c.text);
+        EXPECT_GE(waited, TS_P_0001_02_Shm::kCreatorWait);
+        if (c.size != 0) {
+            shmtest::RawView view(name.str());
+            EXPECT_EQ(view.block()->userCount, 0);
+            EXPECT_EQ(view.block()->versionText[0], 0);
+        }
+    }
+}

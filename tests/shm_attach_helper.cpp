@@ -1,0 +1,77 @@
+// One attaching process for the cross-process tests. Usage:
+//   shm_attach_helper NAME START_FD RELEASE_FD
+// Waits for end-of-file on START_FD (-1: no wait), attaches to NAME, claims a
+// marker byte if nobody has, prints one line about the attachment, waits for
+// end-of-file on RELEASE_FD, detaches and prints whether its view is still in
+// its address space.
+#include "shm/TS_P_0001_02_Shm.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// A byte of the simulator's area: only tests use it.
+constexpr std::size_t kMarkerOffset = 4000;
+constexpr unsigned char kMarker = 0x4D;
+
+void WaitForEndOfFile(int fd) {
+    char byte;
+    while (fd >= 0 && read(fd, &byte, 1) > 0) {
+    }
+}
+
+bool Mapped(const std::string& name) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.size() >= name.size() + 1 &&
+            line.compare(line.size() - name.size() - 1, std::string::npos, "/" + name) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::string OneLine(const char* text) {
+    std::string line;
+    for (const char* p = text; *p != '\0'; ++p)
+        line += *p == '\n' ? '|' : *p;
+    return line;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4)
+        return 2;
+    const std::string name = argv[1];
+    WaitForEndOfFile(std::atoi(argv[2]));
+
+    auto* shm = new TS_P_0001_02_Shm(name.c_str());
+    int wrote = 0;
+    int count = -1;
+    unsigned view = 0;
+    if (shm->IsValid()) {
+        auto* bytes = reinterpret_cast<unsigned char*>(shm->GetBlock());
+        unsigned char expected = 0;
+        wrote = std::atomic_ref<unsigned char>(bytes[kMarkerOffset])
+                    .compare_exchange_strong(expected, kMarker);
+        count = std::atomic_ref<std::int32_t>(shm->GetBlock()->userCount).load();
+        view = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(shm->GetBlock()));
+    }
+    std::printf("attached valid=%d created=%d found=%d count=%d wrote=%d view=%u error=%s\n",
+                shm->IsValid() ? 1 : 0, shm->CreatedBlock() ? 1 : 0, shm->FoundExisting() ? 1 : 0,
+                count, wrote, view, OneLine(shm->GetErrorText()).c_str());
+    std::fflush(stdout);
+
+    WaitForEndOfFile(std::atoi(argv[3]));
+    delete shm;
+    std::printf("released mapped=%d\n", Mapped(name) ? 1 : 0);
+    std::fflush(stdout);
+    return 0;
+}
