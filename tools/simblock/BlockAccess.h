@@ -1,0 +1,61 @@
+// Access to a named block without becoming one of its users: the block is
+// mapped through the platform layer directly, so its user count is neither
+// raised nor lowered, and fields are read and written in place.
+#pragma once
+
+#include "tools/simblock/ExitCodes.h"
+
+#include <cstdint>
+#include <string>
+
+struct GenericSimBlock;
+
+namespace simblock {
+
+// What the system knows of the named object, without mapping it.
+struct ObjectInfo {
+    bool exists = false;
+    int error = 0; // errno when the object could not be examined
+    std::uint64_t size = 0;
+    unsigned mode = 0; // permission bits
+    std::string owner;
+    std::string group;
+};
+
+ObjectInfo ExamineObject(const std::string& name);
+// Unlinks the name; processes that hold the block keep their mapping.
+// Returns 0, or the system's error code.
+int RemoveObject(const std::string& name);
+bool IsMissingError(int code);
+std::string SystemText(int code);
+std::string ObjectPath(const std::string& name);
+
+// Names the system would refuse are refused here with a message.
+bool CheckBlockName(const std::string& name, std::string& error);
+
+class MappedBlock {
+public:
+    MappedBlock() = default;
+    ~MappedBlock();
+    MappedBlock(const MappedBlock&) = delete;
+    MappedBlock& operator=(const MappedBlock&) = delete;
+
+    // Ok, Missing, TooSmall, ForeignVersion (mapped, so that the version text
+    // can still be shown), Usage for a bad name, or Failure; message says why.
+    Exit Open(const std::string& name, std::string& message);
+
+    GenericSimBlock& Block() const { return *m_pBlock; }
+    bool IsMapped() const { return m_pBlock != nullptr; }
+    const ObjectInfo& Info() const { return m_Info; }
+    std::string VersionFound() const;
+
+private:
+    void* m_hMapping = nullptr;
+    GenericSimBlock* m_pBlock = nullptr;
+    ObjectInfo m_Info;
+};
+
+// This build's layout version text.
+std::string ExpectedVersion();
+
+} // namespace simblock
