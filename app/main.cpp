@@ -1,0 +1,9 @@
+#include "app/PedestalApp.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    theApp.InitInstance();
+    return 0;
+}
