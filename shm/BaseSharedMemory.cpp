@@ -20,9 +20,13 @@ static void RegisterBaseSharedMemory() {
     EndConfigComponent();
 }
 
+void BaseSharedMemory::RegisterConfig() {
+    RegisterOnce(s_BaseSharedMemoryRegistered, RegisterBaseSharedMemory);
+}
+
 BaseSharedMemory::BaseSharedMemory()
     : m_Name{}, m_hMapping(nullptr), m_pData(nullptr), m_Size(0), m_bFoundExisting(false) {
-    RegisterOnce(s_BaseSharedMemoryRegistered, RegisterBaseSharedMemory);
+    RegisterConfig();
 }
 
 BaseSharedMemory::~BaseSharedMemory() = default;

@@ -21,6 +21,10 @@ public:
     BaseSharedMemory(const BaseSharedMemory&) = delete;
     BaseSharedMemory& operator=(const BaseSharedMemory&) = delete;
 
+    // Registers the class's revision strings once per process; the first
+    // construction does it, a report writer may do it without attaching.
+    static void RegisterConfig();
+
     // Create (or find) the mapping at m_Size, open it and map it. The create
     // step's handle is deliberately not kept: the creating process holds that
     // extra reference until it ends.

@@ -45,8 +45,13 @@ const char* TS_P_0001_02_Shm::GetLayoutVersion() {
 
 TS_P_0001_02_Shm::TS_P_0001_02_Shm() : TS_P_0001_02_Shm(kGenericSimName) {}
 
-TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName) {
+void TS_P_0001_02_Shm::RegisterConfig() {
+    BaseSharedMemory::RegisterConfig();
     RegisterOnce(s_ShmRegistered, RegisterShm);
+}
+
+TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName) {
+    RegisterConfig();
     m_Size = kGenericSimSize;
     m_bConnected = false;
     Attach(blockName);

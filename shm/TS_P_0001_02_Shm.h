@@ -37,6 +37,10 @@ public:
     // " TS_P_0001_02_genericSim $Revision: 5.4.0" (41 characters).
     static const char* GetLayoutVersion();
 
+    // The base class's strings, then this class's, once per process each, as
+    // the first construction registers them.
+    static void RegisterConfig();
+
     // How long an opener waits for a block whose creator has not yet sized
     // and stamped it before giving up with an error.
     static constexpr std::chrono::milliseconds kCreatorWait{500};

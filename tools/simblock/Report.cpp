@@ -11,14 +11,6 @@
 #include <cstdio>
 
 namespace simblock {
-namespace {
-
-// The attaching class registers its strings only when constructed. A name
-// with a slash is refused by the platform layer before any object exists,
-// so constructing under it registers and touches no block.
-constexpr const char* kUnattachableName = "simblock/report";
-
-} // namespace
 
 Exit RunReport(const std::string& file) {
     if (!OpenConfigReport(file.c_str())) {
@@ -27,7 +19,7 @@ Exit RunReport(const std::string& file) {
     }
     RegisterConfigControl();
     TS_ErrorReport::RegisterConfig();
-    { const TS_P_0001_02_Shm registration(kUnattachableName); }
+    TS_P_0001_02_Shm::RegisterConfig();
     CloseConfigReport();
     std::printf("report written to %s\n", file.c_str());
     return Exit::Ok;
