@@ -63,8 +63,8 @@ HANDLE CreateFileMappingA(HANDLE file, SECURITY_ATTRIBUTES* attributes, DWORD pr
                           DWORD maximumSizeHigh, DWORD maximumSizeLow, LPCSTR name);
 HANDLE OpenFileMappingA(DWORD access, BOOL inheritHandle, LPCSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
-BOOL UnmapViewOfFile(LPCVOID view);
-BOOL CloseHandle(HANDLE handle);
+BOOL UnmapViewOfFile(LPCVOID address);
+BOOL CloseHandle(HANDLE object);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, buffer is really a char** that receives
@@ -86,4 +86,4 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR filename, DWORD size);
 // an address that is not the start of a view. Callers compare it with the
 // layout they expect, because another program may have made the object
 // smaller, and touching past its end kills the process with SIGBUS on POSIX.
-SIZE_T GetMappedViewSize(LPCVOID view);
+SIZE_T GetMappedViewSize(LPCVOID address);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -44,13 +45,25 @@ std::string OneLine(const char* text) {
     return line;
 }
 
+// The descriptors come from the parent test (-1: none); a malformed one is
+// its bug.
+int Descriptor(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < -1 || value > INT_MAX) {
+        std::fprintf(stderr, "shm_attach_helper: bad descriptor '%s'\n", text);
+        std::exit(2);
+    }
+    return static_cast<int>(value);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4)
         return 2;
     const std::string name = argv[1];
-    WaitForEndOfFile(std::atoi(argv[2]));
+    WaitForEndOfFile(Descriptor(argv[2]));
 
     auto* shm = new TS_P_0001_02_Shm(name.c_str());
     int wrote = 0;
@@ -69,7 +82,7 @@ int main(int argc, char** argv) {
                 count, wrote, view, OneLine(shm->GetErrorText()).c_str());
     std::fflush(stdout);
 
-    WaitForEndOfFile(std::atoi(argv[3]));
+    WaitForEndOfFile(Descriptor(argv[3]));
     delete shm;
     std::printf("released mapped=%d\n", Mapped(name) ? 1 : 0);
     std::fflush(stdout);

@@ -110,7 +110,7 @@ struct Gate {
 };
 
 int Int(std::map<std::string, std::string>& fields, const char* key) {
-    return std::atoi(fields[key].c_str());
+    return std::stoi(fields.at(key));
 }
 
 } // namespace

@@ -59,7 +59,8 @@ int TextKey(const char* text) {
     std::uint32_t total = 0;
     for (int i = 0; text[i] != '\0'; ++i) {
         // Characters count as signed bytes whatever the platform's char is.
-        const auto value = static_cast<std::uint32_t>(static_cast<signed char>(text[i]));
+        const auto value = static_cast<std::uint32_t>(
+            static_cast<std::int32_t>(static_cast<std::int8_t>(text[i])));
         total += i < 4 ? value << (8 * (3 - i)) : value;
     }
     return static_cast<int>(total);

@@ -216,7 +216,9 @@ void PedestalDlgTest::brakesButtonTogglesFromSecondDemand() {
     Click(IDC_BRAKES);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(m_Block->brakeDemand[i], after);
-        std::memcpy(&expected[offsetof(GenericSimBlock, brakeDemand) + 8 * i], &after, 8);
+        std::memcpy(&expected[offsetof(GenericSimBlock, brakeDemand) +
+                              sizeof(double) * static_cast<std::size_t>(i)],
+                    &after, 8);
     }
     QVERIFY(SameBytes(expected, m_Block));
     QCOMPARE(static_cast<QPushButton*>(m_Dlg->GetDlgItem(IDC_BRAKES))->text(), caption);

@@ -24,6 +24,11 @@ std::vector<char> Holding(const std::string& text, std::size_t spare = 16) {
     return buffer;
 }
 
+// Every byte of a literal, its terminator included.
+template <std::size_t N> std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N);
+}
+
 std::string Bytes(const std::vector<char>& buffer, std::size_t count) {
     return std::string(buffer.data(), count);
 }
@@ -419,12 +424,12 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceAndCutsTheSource) {
         std::string result;
         std::string sourceAfter; // all bytes of the source, terminator included
     } cases[] = {
-        {"a-b-c", "-", "+", "a+b+c", std::string("a\0b\0c", 6)},
-        {"xxabxxab", "ab", "[]", "xx[]xx[]", std::string("xx\0bxx\0b", 9)},
-        {"abab", "ab", "", "", std::string("\0b\0b", 5)},
-        {"aaa", "aa", "b", "ba", std::string("\0aa", 4)},
-        {"abc", "-", "+", "abc", std::string("abc", 4)},
-        {"abc", "", "+", "abc", std::string("abc", 4)},
+        {"a-b-c", "-", "+", "a+b+c", Bytes("a\0b\0c")},
+        {"xxabxxab", "ab", "[]", "xx[]xx[]", Bytes("xx\0bxx\0b")},
+        {"abab", "ab", "", "", Bytes("\0b\0b")},
+        {"aaa", "aa", "b", "ba", Bytes("\0aa")},
+        {"abc", "-", "+", "abc", Bytes("abc")},
+        {"abc", "", "+", "abc", Bytes("abc")},
         {"", "-", "+", "", std::string(1, '\0')},
     };
     for (const auto& c : cases) {

@@ -57,7 +57,9 @@ Bytes IconImageBytes(const IconImage& image, const Palette& palette) {
         for (int x = 0; x < w; x += 2) {
             // Masked pixels and the pad nibble of an odd width get colour 0.
             auto index = [&](int px) {
-                if (px >= w || image.transparent[static_cast<std::size_t>(y * w + px)]) {
+                if (px >= w ||
+                    image.transparent[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                                      static_cast<std::size_t>(px)]) {
                     return 0;
                 }
                 return NearestColour(palette, picture.At(px, y));
@@ -71,7 +73,8 @@ Bytes IconImageBytes(const IconImage& image, const Palette& palette) {
         for (int x = 0; x < w; x += 8) {
             unsigned bits = 0;
             for (int bit = 0; bit < 8 && x + bit < w; ++bit) {
-                if (image.transparent[static_cast<std::size_t>(y * w + x + bit)]) {
+                if (image.transparent[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                                      static_cast<std::size_t>(x + bit)]) {
                     bits |= 0x80u >> bit;
                 }
             }

@@ -224,8 +224,8 @@ IconImage DrawIconImage(int size) {
         for (int x = 0; x < size; ++x) {
             const int dx = std::max({corner - x, x - (size - 1 - corner), 0});
             const int dy = std::max({corner - y, y - (size - 1 - corner), 0});
-            image.transparent[static_cast<std::size_t>(y * size + x)] =
-                dx * dx + dy * dy > corner * corner;
+            image.transparent[static_cast<std::size_t>(y) * static_cast<std::size_t>(size) +
+                              static_cast<std::size_t>(x)] = dx * dx + dy * dy > corner * corner;
         }
     }
     return image;

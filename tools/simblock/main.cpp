@@ -28,7 +28,7 @@ void AddBounds(CLI::App* command, Bounds& bounds) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
     CLI::App app{"Inspect and drive the simulator's shared block beside running pedestals and "
                  "simulators, without counting as one of its users."};
     app.footer(kExitCodeHelp);
@@ -151,4 +151,15 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : static_cast<int>(Exit::Usage);
     }
     return static_cast<int>(result);
+}
+
+int main(int argc, char** argv) {
+    // A failure no command expects (memory exhausted, say) still ends with a
+    // message and an exit code instead of an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "simblock: %s\n", error.what());
+        return static_cast<int>(simblock::Exit::Failure);
+    }
 }
