@@ -28,19 +28,6 @@ static char* NextWord(char*& position, const char* delimiters) {
     return word;
 }
 
-int Tokenise(char* text, const char* delimiters, char** words) {
-    if (text == nullptr || words == nullptr)
-        return 0;
-    if (delimiters == nullptr)
-        delimiters = "";
-    char* position = text;
-    words[0] = NextWord(position, delimiters);
-    int count = 1;
-    while ((words[count] = NextWord(position, delimiters)) != nullptr)
-        ++count;
-    return count;
-}
-
 int TokeniseLimited(char* text, const char* delimiters, char** words, int maxWords) {
     if (text == nullptr || words == nullptr)
         return 0;
@@ -52,6 +39,11 @@ int TokeniseLimited(char* text, const char* delimiters, char** words, int maxWor
     while ((words[count] = NextWord(position, delimiters)) != nullptr && count < maxWords)
         ++count;
     return count;
+}
+
+// No table can hold INT_MAX words, so this limit never stops a split.
+int Tokenise(char* text, const char* delimiters, char** words) {
+    return TokeniseLimited(text, delimiters, words, INT_MAX);
 }
 
 int SplitAtCharLimited(char* text, const char* separators, char** fields, int maxSplits) {
