@@ -81,7 +81,10 @@ TEST(Ico, OddWidthImagePacksNibblesAndMask) {
     const std::array images{image};
     const Bytes ico = EncodeIco(images, p);
     const std::size_t body = 6 + 16;
-    ASSERT_EQ(ico.size(), body + 40 + 64 + std::size_t{2} * 4 + std::size_t{2} * 4);
+    // Two rows of each mask, every row padded to four bytes.
+    const std::size_t xorMask = 8;
+    const std::size_t andMask = 8;
+    ASSERT_EQ(ico.size(), body + 40 + 64 + xorMask + andMask);
     EXPECT_EQ(Le16(ico, 2), 1u);
     EXPECT_EQ(Le16(ico, 4), 1u);
     EXPECT_EQ(ico.at(6), 3);
@@ -91,7 +94,7 @@ TEST(Ico, OddWidthImagePacksNibblesAndMask) {
     EXPECT_EQ(Le32(ico, 14), ico.size() - body);
     EXPECT_EQ(Le32(ico, 18), body);
     EXPECT_EQ(Le32(ico, body + 8), 4u) << "height counts both masks";
-    EXPECT_EQ(ico.at(body + 40 + std::size_t{4} * 2), 255) << "palette is blue-green-red-0";
+    EXPECT_EQ(ico.at(body + 40 + 8), 255) << "palette is blue-green-red-0";
     const std::size_t pixels = body + 40 + 64;
     // Bottom row (red, red, clear) then top row (red, clear, blue).
     EXPECT_EQ(Bytes(ico.begin() + pixels, ico.begin() + pixels + 8),
