@@ -72,6 +72,16 @@ bool SplitPosition(double value, Position& p) {
     return true;
 }
 
+// Splits the value, or delivers the empty text (its first byte only, and only
+// into a destination that has one) and answers false.
+bool SplitOrEmpty(char* dest, int size, double degrees, Position& p) {
+    if (SplitPosition(degrees, p))
+        return true;
+    if (size > 0)
+        dest[0] = '\0';
+    return false;
+}
+
 // In the manner of strncpy with count 10: the text, then zero bytes up to
 // the tenth.
 void CopyToField(char* dest, const char* text) {
@@ -122,10 +132,8 @@ char* FormatRadiansDms(char* dest, double radians, int axis) {
 // the empty text rather than work bytes that were never written.
 char* FormatPosition(char* dest, double degrees, int axis) {
     Position p;
-    if (!SplitPosition(degrees, p)) {
-        dest[0] = '\0';
+    if (!SplitOrEmpty(dest, kPositionFieldSize, degrees, p))
         return dest;
-    }
     char work[256];
     work[0] = '\0';
     if (axis == kLatitude || axis == kLongitude)
@@ -137,11 +145,8 @@ char* FormatPosition(char* dest, double degrees, int axis) {
 
 char* FormatPositionMarked(char* dest, int size, double degrees, int axis) {
     Position p;
-    if (!SplitPosition(degrees, p)) {
-        if (size > 0)
-            dest[0] = '\0';
+    if (!SplitOrEmpty(dest, size, degrees, p))
         return dest;
-    }
     char work[256];
     work[0] = '\0';
     if (axis == kLatitude || axis == kLongitude)
@@ -153,10 +158,8 @@ char* FormatPositionMarked(char* dest, int size, double degrees, int axis) {
 
 char* FormatPositionDegrees(char* dest, double degrees, int axis) {
     Position p;
-    if (!SplitPosition(degrees, p)) {
-        dest[0] = '\0';
+    if (!SplitOrEmpty(dest, kPositionFieldSize, degrees, p))
         return dest;
-    }
     char work[256];
     work[0] = '\0';
     if (axis == kLatitude || axis == kLongitude)
@@ -168,10 +171,8 @@ char* FormatPositionDegrees(char* dest, double degrees, int axis) {
 
 char* FormatPositionLetterFirst(char* dest, double degrees, unsigned char isLatitude) {
     Position p;
-    if (!SplitPosition(degrees, p)) {
-        dest[0] = '\0';
+    if (!SplitOrEmpty(dest, kPositionFieldSize, degrees, p))
         return dest;
-    }
     const int axis = isLatitude ? kLatitude : kLongitude;
     char work[20];
     FormatIntoBuffer(work, sizeof work, isLatitude ? "%c%02d%02d.%1d" : "%c%03d%02d.%1d",
