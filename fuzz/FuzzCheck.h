@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #define FUZZ_CHECK(cond)                                                                           \
@@ -60,5 +61,11 @@ private:
     std::size_t m_Size;
     std::vector<unsigned char> m_Bytes;
 };
+
+// Texts stop at their first NUL, as the routines see them.
+inline std::string CText(std::string bytes) {
+    bytes.resize(std::strlen(bytes.c_str()));
+    return bytes;
+}
 
 } // namespace fuzz

@@ -315,12 +315,9 @@ void FuzzNulls() {
     FUZZ_CHECK(one[0] == '\0');
 }
 
-std::string CText(std::string bytes) {
-    bytes.resize(std::strlen(bytes.c_str()));
-    return bytes;
-}
-
 } // namespace
+
+using fuzz::CText;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);

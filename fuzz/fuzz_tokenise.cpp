@@ -156,13 +156,9 @@ void FuzzBoundedLength(const std::string& text, int limit) {
                static_cast<int>(std::min<std::size_t>(longText.size(), 10000)));
 }
 
-// Texts stop at their first NUL, as the routines see them.
-std::string CText(std::string bytes) {
-    bytes.resize(std::strlen(bytes.c_str()));
-    return bytes;
-}
-
 } // namespace
+
+using fuzz::CText;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
