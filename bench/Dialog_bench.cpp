@@ -2,7 +2,7 @@
 // changed (the usual tick) and with all four pictures changing, against the
 // five label updates every tick makes as its floor.
 #include "dialog/PedestalDlg.h"
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalTemplate.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #include "dialog/PedestalDlg.h"
 
-#include "dialog/PedestalStatus.h"
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalStatus.h"
+#include "panel/PedestalTemplate.h"
 #include "shm/TS_P_0001_02_Shm.h"
 #include "textfunctions/TextFunctions.h"
 

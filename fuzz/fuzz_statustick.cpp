@@ -7,8 +7,8 @@
 // against the display rules; a tick may change nothing in the block but the
 // speed-brake lever and the heartbeat.
 #include "dialog/PedestalDlg.h"
-#include "dialog/PedestalStatus.h"
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalStatus.h"
+#include "panel/PedestalTemplate.h"
 #include "fuzz/FuzzCheck.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 

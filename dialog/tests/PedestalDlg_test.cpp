@@ -2,8 +2,8 @@
 // writes, what each tick shows and writes back, the failure path, the layout
 // and the ways the window ends.
 #include "dialog/PedestalDlg.h"
-#include "dialog/PedestalStatus.h"
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalStatus.h"
+#include "panel/PedestalTemplate.h"
 #include "shm/TS_P_0001_02_Shm.h"
 #include "shm/tests/ShmTestSupport.h"
 

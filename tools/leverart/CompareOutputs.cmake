@@ -20,6 +20,6 @@ foreach(name ${names})
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SCRATCH}/${name} ${CHECKED_IN}/${name}
                   RESULT_VARIABLE differs)
   if(differs)
-    message(FATAL_ERROR "${name} differs from the checked-in copy; run leverart dialog/res")
+    message(FATAL_ERROR "${name} differs from the checked-in copy; run leverart panel/res")
   endif()
 endforeach()

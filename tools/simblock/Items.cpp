@@ -1,6 +1,6 @@
 #include "tools/simblock/Items.h"
 
-#include "dialog/PedestalStatus.h"
+#include "panel/PedestalStatus.h"
 #include "tools/simblock/FieldCatalogue.h"
 
 namespace simblock {

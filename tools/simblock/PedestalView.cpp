@@ -1,6 +1,6 @@
 #include "tools/simblock/PedestalView.h"
 
-#include "dialog/PedestalStatus.h"
+#include "panel/PedestalStatus.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
 #include <algorithm>

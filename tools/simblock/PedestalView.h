@@ -1,6 +1,6 @@
 // The block's pedestal fields read in one pass, with the detents the window's
 // tick would show for them; the band and text decisions are the window's own
-// (dialog/PedestalStatus.h), never a copy of them.
+// (panel/PedestalStatus.h), never a copy of them.
 #pragma once
 
 #include <array>

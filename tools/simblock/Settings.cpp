@@ -1,6 +1,6 @@
 #include "tools/simblock/Settings.h"
 
-#include "dialog/PedestalStatus.h"
+#include "panel/PedestalStatus.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // the command line as the pedestal does, then on every 60 ms tick writes the
 // speed-brake selection and raises the heartbeat with the window's own tick
 // rules, until SIGTERM or the given number of seconds.
-#include "dialog/PedestalStatus.h"
+#include "panel/PedestalStatus.h"
 #include "shm/TS_P_0001_02_Shm.h"
 
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalTemplate.h"
 
 #include <cstring>
 

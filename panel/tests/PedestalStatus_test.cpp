@@ -1,5 +1,5 @@
-#include "dialog/PedestalStatus.h"
-#include "dialog/PedestalTemplate.h"
+#include "panel/PedestalStatus.h"
+#include "panel/PedestalTemplate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialog/PedestalStatus.h"
+#include "panel/PedestalStatus.h"
 
 #include <climits>
 #include <cmath>
