@@ -5,6 +5,7 @@
 # prefix.
 #   PEDESTAL_WIN_BUILD=dir   build folder (default build-win)
 #   PEDESTAL_JOBS=n          parallel compile and test jobs (default 2)
+#   PEDESTAL_SCREENSHOT=1    also renew docs/pedestal-windows.png
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -42,10 +43,37 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot --init
     wineserver -w
 fi
+# Wine draws windows on an X display: a virtual one of our own. The Wine
+# server goes first at the end, then the display.
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$display"
+stop() {
+    wineserver -k 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+}
+trap stop EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+
 # A persistent server saves its start-up (seconds) for every test program.
 wineserver -p 2>/dev/null || true # already running for this prefix
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# The first program of a server session starts Wine's own services, which
+# keep that program's output open; ctest would wait for them.
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1
 
 status=0
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300) || status=$?
+
+# The window beside the Linux one in README: in a Wine desktop of its own, so
+# that Wine draws the frame and caption.
+if [ "${PEDESTAL_SCREENSHOT:-0}" = 1 ]; then
+    (cd "$build/win32/tests" && PEDESTAL_SCREENSHOT=pedestal-windows.bmp "$wine" explorer \
+        /desktop=pedestal,360x720 PedestalWindow_win_test.exe --gtest_filter='*Clicks*')
+    python3 "$PEDESTAL_ROOT/scripts/bmp_to_png.py" "$build/win32/tests/pedestal-windows.bmp" \
+        "$PEDESTAL_ROOT/docs/pedestal-windows.png"
+fi
 exit "$status"
