@@ -68,6 +68,13 @@ wineserver -p 2>/dev/null || true # already running for this prefix
 status=0
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300) || status=$?
 
+# The ZIP for Windows users.
+if [ "$status" = 0 ]; then
+    (cd "$build" && cpack -G ZIP -B "$PEDESTAL_ROOT/dist" >/dev/null)
+    rm -rf "$PEDESTAL_ROOT/dist/_CPack_Packages"
+    ls "$PEDESTAL_ROOT"/dist/pedestal-*-win64.zip
+fi
+
 # The window beside the Linux one in README: in a Wine desktop of its own, so
 # that Wine draws the frame and caption.
 if [ "${PEDESTAL_SCREENSHOT:-0}" = 1 ]; then
