@@ -100,6 +100,10 @@ public:
             all += line + "\n";
         return all;
     }
+    void Terminate() {
+        if (m_Process.hProcess != nullptr)
+            TerminateProcess(m_Process.hProcess, 9);
+    }
     DWORD Wait() {
         DWORD code = 1;
         if (m_Process.hProcess != nullptr) {
@@ -140,10 +144,13 @@ public:
     }
 };
 
+std::string Simblock() {
+    return "\"" + BuildDirectory() + "\\..\\tools\\simblock\\simblock.exe\" ";
+}
+
 // simblock.exe's JSON answer to "get --json --name NAME ITEM".
 std::string SimblockGet(const std::string& name, const std::string& item) {
-    Child simblock("\"" + BuildDirectory() + "\\..\\tools\\simblock\\simblock.exe\" get --json --name " +
-                   name + " " + item);
+    Child simblock(Simblock() + "get --json --name " + name + " " + item);
     EXPECT_TRUE(simblock.started());
     std::string out = simblock.Rest();
     EXPECT_EQ(simblock.Wait(), 0u) << out;
@@ -241,8 +248,32 @@ TEST(ShmProcesses, ForeignVersionIsRefusedInEveryProcess) {
     EXPECT_EQ(helper.Wait(), 0u);
     EXPECT_EQ(foreign.block()->userCount, 3);
 
-    Child simblock("\"" + BuildDirectory() + "\\..\\tools\\simblock\\simblock.exe\" get --name " +
-                   name + " users");
+    Child simblock(Simblock() + "get --name " + name + " users");
     simblock.Rest();
     EXPECT_EQ(simblock.Wait(), 5u); // other layout version
+}
+
+// A Windows block goes with its last handle, so simblock's create holds the
+// block it made until it is stopped.
+TEST(ShmProcesses, SimblockCreateHoldsTheBlockForLaterUsers) {
+    const std::string name = shmtest::UniqueName("create");
+    Child creator(Simblock() + "create --name " + name);
+    ASSERT_TRUE(creator.started());
+    EXPECT_EQ(creator.Line().rfind("created " + name + ":", 0), 0u);
+    EXPECT_EQ(creator.Line().rfind("holding " + name, 0), 0u);
+
+    Gate release(name + "_release");
+    Helper user(name, "-", release.name());
+    auto attached = user.Next();
+    EXPECT_EQ(attached["valid"], "1") << attached["error"];
+    EXPECT_EQ(attached["created"], "0");
+    EXPECT_EQ(attached["count"], "1");
+
+    creator.Terminate();
+    creator.Wait();
+    EXPECT_TRUE(shmtest::Exists(name)); // the user's handle keeps it
+    release.Open();
+    EXPECT_EQ(user.Next()["mapped"], "0");
+    user.Wait();
+    EXPECT_FALSE(shmtest::Exists(name));
 }

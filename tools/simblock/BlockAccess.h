@@ -27,6 +27,9 @@ ObjectInfo ExamineObject(const std::string& name);
 // Returns 0, or the system's error code.
 int RemoveObject(const std::string& name);
 bool IsMissingError(int code);
+// After create: where a block lives only while a process holds it (Windows),
+// holds it until Ctrl+C; elsewhere returns at once.
+void KeepCreatedBlock(const std::string& name);
 std::string SystemText(int code);
 std::string ObjectPath(const std::string& name);
 

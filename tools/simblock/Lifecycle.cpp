@@ -44,6 +44,7 @@ Exit RunCreate(const std::string& name) {
     std::printf("created %s: %llu bytes, version %s, users %d\n", name.c_str(),
                 static_cast<unsigned long long>(mapped.Info().size),
                 QuoteText(mapped.VersionFound()).c_str(), ReadPedestal(mapped.Block()).userCount);
+    KeepCreatedBlock(name);
     return Exit::Ok;
 }
 

@@ -4,6 +4,9 @@
 #include "tools/simblock/BlockAccess.h"
 
 #include "platform/Platform.h"
+#include "tools/simblock/Console.h"
+
+#include <cstdio>
 
 namespace simblock {
 
@@ -36,6 +39,7 @@ ObjectInfo ExamineObject(const std::string& name) {
         return info;
     }
     info.exists = true;
+    // Whole pages, as the pedestal itself judges a block.
     info.size = GetMappedViewSize(view);
     // The default security of a session's named objects: every process of the
     // session may read and write.
@@ -54,6 +58,15 @@ int RemoveObject(const std::string& name) {
         return static_cast<int>(GetLastError());
     CloseHandle(mapping);
     return ERROR_NOT_SUPPORTED;
+}
+
+void KeepCreatedBlock(const std::string& name) {
+    std::printf("holding %s: a Windows block lives while a process holds it; Ctrl+C lets it go\n",
+                name.c_str());
+    std::fflush(stdout);
+    CatchStopSignals();
+    while (!StopRequested())
+        Sleep(100);
 }
 
 bool IsMissingError(int code) {
