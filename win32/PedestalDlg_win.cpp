@@ -33,6 +33,7 @@ const CPedestalDlg::MessageMapEntry CPedestalDlg::kMessageMap[] = {
     // The framework's defaults for the dialog's OK and Cancel commands.
     {WM_COMMAND, IDOK, BN_CLICKED, &CPedestalDlg::OnOK},
     {WM_COMMAND, IDCANCEL, BN_CLICKED, &CPedestalDlg::OnCancel},
+    {kNoticeMessage, 0, 0, &CPedestalDlg::OnNotice},
 };
 
 CPedestalDlg::CPedestalDlg(const char* blockName) : m_BlockName(blockName) {
@@ -129,6 +130,10 @@ void CPedestalDlg::Apply(const Update& update) {
         SendDlgItemMessageA(m_hWnd, IDC_THRUST_SLIDER, TBM_SETPOS, TRUE, update.sliderPosition);
     if (update.changes & kBrakesCaption)
         SetDlgItemTextA(m_hWnd, IDC_BRAKES, shown.brakesCaption);
+    if (update.changes & kNotice) {
+        m_Notice = m_Core.Notice();
+        PostMessageA(m_hWnd, kNoticeMessage, 0, 0);
+    }
     if (update.changes & kTicked) {
         m_BrakesText = shown.brakesText;
         m_GearText = shown.gearText;
@@ -203,6 +208,15 @@ INT_PTR CPedestalDlg::OnThrustSliderReleased(WPARAM, LPARAM) {
     const auto position =
         static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_THRUST_SLIDER, TBM_GETPOS, 0, 0));
     m_Core.Execute(Command::SliderReleased, position);
+    return TRUE;
+}
+
+// A lost or recovered block is told without stopping the window: the box has
+// no owner, so the window stays usable, and its message loop goes on
+// delivering the ticks.
+INT_PTR CPedestalDlg::OnNotice(WPARAM, LPARAM) {
+    const std::string text = m_Notice;
+    MessageBoxA(nullptr, text.c_str(), kFailureCaption, MB_OK);
     return TRUE;
 }
 

@@ -32,6 +32,8 @@ public:
     static constexpr UINT_PTR kStatusTimerId = PedestalCore::kStatusTimerId;
     static constexpr UINT kStatusPeriodMs = PedestalCore::kStatusPeriodMs;
     static constexpr char kFailureCaption[] = "CPedestalDlg::SetUpSharedMemory";
+    // Posted to the dialog to show the core's notice once the tick is done.
+    static constexpr UINT kNoticeMessage = WM_APP + 1;
 
 private:
     // A handler gets the message's parameters and returns the dialog
@@ -63,6 +65,7 @@ private:
     INT_PTR OnOK(WPARAM, LPARAM);
     INT_PTR OnCancel(WPARAM, LPARAM);
     INT_PTR OnThrustSliderReleased(WPARAM, LPARAM);
+    INT_PTR OnNotice(WPARAM, LPARAM);
     INT_PTR OnFlapUp(WPARAM, LPARAM) { return Run(Command::FlapUp); }
     INT_PTR OnFlap1(WPARAM, LPARAM) { return Run(Command::Flap1); }
     INT_PTR OnFlap2(WPARAM, LPARAM) { return Run(Command::Flap2); }
@@ -86,6 +89,7 @@ private:
     std::string m_SpeedBrakeText;
     std::string m_ThrustText;
     std::string m_BrakesText;
+    std::string m_Notice;
     HICON m_hIcon = nullptr;
     // The thirteen lever pictures, in the order LoadBitmaps loads them.
     HBITMAP m_Bitmaps[13] = {};
