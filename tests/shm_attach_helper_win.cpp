@@ -54,9 +54,8 @@ int main(int argc, char** argv) {
                     .compare_exchange_strong(expected, kMarker);
         count = std::atomic_ref<std::int32_t>(shm->GetBlock()->userCount).load();
     }
-    std::printf("attached valid=%d created=%d count=%d wrote=%d error=%s\n",
-                shm->IsValid() ? 1 : 0, shm->CreatedBlock() ? 1 : 0, count, wrote,
-                OneLine(shm->GetErrorText()).c_str());
+    std::printf("attached valid=%d created=%d count=%d wrote=%d error=%s\n", shm->IsValid() ? 1 : 0,
+                shm->CreatedBlock() ? 1 : 0, count, wrote, OneLine(shm->GetErrorText()).c_str());
     std::fflush(stdout);
 
     WaitForEvent(argv[3]);

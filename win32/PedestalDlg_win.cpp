@@ -54,8 +54,7 @@ INT_PTR CPedestalDlg::DoModal(HINSTANCE instance) {
                            reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR CALLBACK CPedestalDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+INT_PTR CALLBACK CPedestalDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CPedestalDlg*>(lParam);
         SetWindowLongPtrA(window, DWLP_USER, lParam);

@@ -20,10 +20,9 @@ HANDLE Create(const std::string& name, DWORD size) {
 
 std::string SystemText(DWORD code) {
     char* text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS |
-                                            FORMAT_MESSAGE_FROM_SYSTEM,
-                                        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
     EXPECT_EQ(LocalFree(text), nullptr);
     return result;

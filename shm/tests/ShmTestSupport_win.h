@@ -61,7 +61,8 @@ public:
 
 private:
     bool Map() {
-        m_pData = static_cast<unsigned char*>(MapViewOfFile(m_hMapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        m_pData =
+            static_cast<unsigned char*>(MapViewOfFile(m_hMapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
         return m_pData != nullptr;
     }
 

@@ -55,8 +55,8 @@ std::string DialogScript(const DialogTemplate& dialog) {
     rc += "STYLE " + Hex(kDialogStyle) + "\n";
     rc += "EXSTYLE " + Hex(kDialogExStyle) + "\n";
     rc += "CAPTION " + Quoted(dialog.caption) + "\n";
-    rc += "FONT " + std::to_string(dialog.pointSize) + ", " + Quoted(dialog.fontName) +
-          ", 0, 0, " + std::to_string(kFontCharSet) + "\n";
+    rc += "FONT " + std::to_string(dialog.pointSize) + ", " + Quoted(dialog.fontName) + ", 0, 0, " +
+          std::to_string(kFontCharSet) + "\n";
     rc += "BEGIN\n";
     for (std::size_t i = 0; i < dialog.controlCount; ++i) {
         const TemplateControl& c = dialog.controls[i];

@@ -55,8 +55,8 @@ public:
             startup.hStdOutput = output;
             startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
         }
-        m_bStarted = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                    nullptr, nullptr, &startup, &m_Info) != 0;
+        m_bStarted = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                    nullptr, &startup, &m_Info) != 0;
         if (m_bStarted)
             CloseHandle(m_Info.hThread);
     }
@@ -160,7 +160,8 @@ INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
 RECT DialogPixels(RECT units) {
     static HWND reference = [] {
         HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_PEDESTAL_DIALOG), RT_DIALOG);
-        const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+        const auto* bytes =
+            static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
         std::string copy(reinterpret_cast<const char*>(bytes), SizeofResource(nullptr, found));
         // DLGTEMPLATEEX: the style follows version, signature, help ID, extended style.
         DWORD style = 0;
@@ -285,6 +286,13 @@ TEST_F(PedestalWindow, FollowsClicksAtTemplatePositionsAndCloseLowersCount) {
         EXPECT_EQ(placed.bottom, wanted.bottom) << id;
     }
 
+    // The template's hidden controls stay hidden; the slider is a trackbar.
+    for (int id : {int{IDOK}, int{IDCANCEL}, int{IDC_THRUST_SLIDER}, int{IDC_FLAP_TEXT}})
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, id))) << id;
+    char className[64] = {};
+    GetClassNameA(GetDlgItem(dialog, IDC_THRUST_SLIDER), className, sizeof className);
+    EXPECT_STREQ(className, TRACKBAR_CLASSA);
+
     // The 60 ms timer: the first tick writes the texts, then the heartbeat
     // rises about 16 times a second.
     ASSERT_TRUE(WaitFor([&] { return Text(dialog, IDC_THRUST_TEXT) == "IDLE"; }, 5000));
@@ -308,8 +316,7 @@ TEST_F(PedestalWindow, FollowsClicksAtTemplatePositionsAndCloseLowersCount) {
          IDC_THRUST_PICTURE},
         {IDC_GEAR_UP, [&] { return block.gearLeverUp == 1; }, IDC_GEAR_TEXT, "Gear Up",
          IDC_GEAR_PICTURE},
-        {IDC_BRAKES, [&] { return block.brakeDemand[0] == 1.0; }, IDC_BRAKES_TEXT, "Brakes On",
-         0},
+        {IDC_BRAKES, [&] { return block.brakeDemand[0] == 1.0; }, IDC_BRAKES_TEXT, "Brakes On", 0},
         {IDC_SPEED_BRAKE_OUT, [&] { return block.speedBrakeLever == 3; }, IDC_SPEED_BRAKE_TEXT,
          "Speed Brake Out", IDC_SPEED_BRAKE_PICTURE},
     };
@@ -322,7 +329,8 @@ TEST_F(PedestalWindow, FollowsClicksAtTemplatePositionsAndCloseLowersCount) {
         EXPECT_TRUE(WaitFor(
             [&] {
                 return Text(dialog, click.textControl) == click.text &&
-                       (click.pictureControl == 0 || Picture(dialog, click.pictureControl) != before);
+                       (click.pictureControl == 0 ||
+                        Picture(dialog, click.pictureControl) != before);
             },
             2 * 60 + 180))
             << click.control << ": " << Text(dialog, click.textControl);
@@ -355,7 +363,8 @@ TEST_F(PedestalWindow, ForeignVersionGivesTheFailureBoxAndLeavesTheCount) {
     HANDLE mapping =
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 128648, name.c_str());
     ASSERT_NE(mapping, nullptr);
-    auto* block = static_cast<GenericSimBlock*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    auto* block =
+        static_cast<GenericSimBlock*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(block, nullptr);
     std::string other = TS_P_0001_02_Shm::GetLayoutVersion();
     other[30] = 'r';
