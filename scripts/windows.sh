@@ -78,7 +78,7 @@ fi
 # The window beside the Linux one in README: in a Wine desktop of its own, so
 # that Wine draws the frame and caption.
 if [ "${PEDESTAL_SCREENSHOT:-0}" = 1 ]; then
-    (cd "$build/win32/tests" && PEDESTAL_SCREENSHOT=pedestal-windows.bmp "$wine" explorer \
+    (cd "$build/win32/tests" && PEDESTAL_WINDOW_SHOT=pedestal-windows.bmp "$wine" explorer \
         /desktop=pedestal,360x720 PedestalWindow_win_test.exe --gtest_filter='*Clicks*')
     python3 "$PEDESTAL_ROOT/scripts/bmp_to_png.py" "$build/win32/tests/pedestal-windows.bmp" \
         "$PEDESTAL_ROOT/docs/pedestal-windows.png"
