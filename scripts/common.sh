@@ -6,8 +6,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
                 qt6-base-dev libgl-dev libcli11-dev python3)
 TEST_PACKAGES=(xvfb xauth x11-utils)
 # scripts/windows.sh: the mingw-w64 cross-build and Wine to run it.
-WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 fonts-wine xvfb
-                  xauth googletest libcli11-dev)
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+                  fonts-wine xvfb xauth googletest libcli11-dev python3)
 
 # pedestal_build BUILD_DIR [cmake -D options...]
 pedestal_build() {
