@@ -67,6 +67,8 @@ void TS_P_0001_02_Shm::Attach(const char* blockName) {
         AttachExisting();
         return;
     }
+    // An open that got its handle but failed to map must not leave it behind.
+    Release();
     if (!CreateAndMap()) {
         ReportSystemError();
         return;
@@ -109,7 +111,7 @@ void TS_P_0001_02_Shm::AttachExisting() {
                 static_cast<unsigned>(kGenericSimSize));
             SetError(kOrigin, message);
             // Nothing may touch a view that ends early, so it goes at once.
-            Close();
+            Release();
             return;
         }
     }
@@ -182,19 +184,22 @@ void TS_P_0001_02_Shm::SetUpSectionPointers() {
 }
 
 TS_P_0001_02_Shm::~TS_P_0001_02_Shm() {
-    if (!IsValid())
-        return;
-    // Lower the count, or as the last user set it to 0 and release; the
-    // compare-exchange makes the test and the store one step against other
-    // copies of this program detaching at the same moment.
+    if (IsValid())
+        LeaveCount();
+    // Whatever this process holds goes, whether it was the last user, not the
+    // last, refused or half attached; the block stays for the others.
+    Release();
+}
+
+// Lower the count, or as the last user set it to 0; the compare-exchange
+// makes the test and the store one step against other copies of this
+// program detaching at the same moment.
+void TS_P_0001_02_Shm::LeaveCount() {
     auto count = UserCount(m_pBlock);
     std::int32_t seen = count.load();
     for (;;) {
         const std::int32_t next = seen > 1 ? seen - 1 : 0;
-        if (count.compare_exchange_weak(seen, next)) {
-            if (next == 0)
-                Close();
+        if (count.compare_exchange_weak(seen, next))
             return;
-        }
     }
 }

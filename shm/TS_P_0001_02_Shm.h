@@ -20,8 +20,9 @@ public:
     // Attaches under another mapping name: for tests and tools that must never
     // touch the real block a running simulator holds.
     explicit TS_P_0001_02_Shm(const char* blockName);
-    // A valid attachment lowers userCount; the last user sets it to 0 and
-    // releases its view and handle. The block itself is never removed.
+    // A valid attachment lowers userCount, the last user sets it to 0; every
+    // attachment then releases its own view and handles. The block itself is
+    // never removed.
     ~TS_P_0001_02_Shm();
 
     TS_P_0001_02_Shm(const TS_P_0001_02_Shm&) = delete;
@@ -51,6 +52,7 @@ private:
     bool WaitForCreator();
     void InitialiseNewBlock();
     void ReportSystemError();
+    void LeaveCount();
     bool CheckVersion() const;
     void SetUpSectionPointers();
 
