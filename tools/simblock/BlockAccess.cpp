@@ -5,6 +5,8 @@
 #include "tools/simblock/FieldCatalogue.h"
 #include "tools/simblock/PedestalView.h"
 
+#include <cstdio>
+
 namespace simblock {
 namespace {
 
@@ -15,6 +17,25 @@ std::string MissingMessage(const std::string& name) {
 std::string TooSmallMessage(const std::string& name, std::uint64_t size) {
     return "block " + name + " is " + std::to_string(size) + " bytes, smaller than the " +
            std::to_string(sizeof(GenericSimBlock)) + " of this build's layout";
+}
+
+std::string ModeText(unsigned mode) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", mode);
+    return octal;
+}
+
+// The system's text, and for a refusal the permission this command needs.
+std::string RefusalMessage(const std::string& name, int code, Access access,
+                           const ObjectInfo& info) {
+    std::string message = "block " + name + ": " + SystemText(code);
+    if (!IsPermissionError(code))
+        return message;
+    message += access == Access::Write ? "; changing it needs write permission"
+                                       : "; reading it needs read permission";
+    if (info.exists)
+        message += " (mode " + ModeText(info.mode) + ", owner " + info.owner + ")";
+    return message;
 }
 
 } // namespace
@@ -30,12 +51,12 @@ MappedBlock::~MappedBlock() {
         CloseHandle(m_hMapping);
 }
 
-Exit MappedBlock::Open(const std::string& name, std::string& message) {
+Exit MappedBlock::Open(const std::string& name, Access access, std::string& message) {
     if (!CheckBlockName(name, message))
         return Exit::Usage;
     m_Info = ExamineObject(name);
     if (!m_Info.exists) {
-        message = m_Info.error != 0 ? "block " + name + ": " + SystemText(m_Info.error)
+        message = m_Info.error != 0 ? RefusalMessage(name, m_Info.error, Access::Read, m_Info)
                                     : MissingMessage(name);
         return m_Info.error != 0 ? Exit::Failure : Exit::Missing;
     }
@@ -43,18 +64,18 @@ Exit MappedBlock::Open(const std::string& name, std::string& message) {
         message = TooSmallMessage(name, m_Info.size);
         return Exit::TooSmall;
     }
-    m_hMapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, 0, name.c_str());
+    const DWORD rights = access == Access::Write ? FILE_MAP_ALL_ACCESS : FILE_MAP_READ;
+    m_hMapping = OpenFileMappingA(rights, 0, name.c_str());
     if (m_hMapping == nullptr) {
         const DWORD code = GetLastError();
         message = code == ERROR_FILE_NOT_FOUND
                       ? MissingMessage(name)
-                      : "block " + name + ": " + SystemText(static_cast<int>(code));
+                      : RefusalMessage(name, static_cast<int>(code), access, m_Info);
         return code == ERROR_FILE_NOT_FOUND ? Exit::Missing : Exit::Failure;
     }
-    m_pBlock =
-        static_cast<GenericSimBlock*>(MapViewOfFile(m_hMapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    m_pBlock = static_cast<GenericSimBlock*>(MapViewOfFile(m_hMapping, rights, 0, 0, 0));
     if (m_pBlock == nullptr) {
-        message = "block " + name + ": " + SystemText(static_cast<int>(GetLastError()));
+        message = RefusalMessage(name, static_cast<int>(GetLastError()), access, m_Info);
         return Exit::Failure;
     }
     // The object may have shrunk since it was examined; touching past its end

@@ -9,6 +9,7 @@
 
 #include "shm/TS_P_0001_02_genericSim.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -25,14 +26,22 @@ struct Liveness {
     bool alive = false;
 };
 
+// Polls until the heartbeat moves or the window ends; a window shorter than
+// three pedestal ticks could fall between two ticks and call a live pedestal
+// stale.
 Liveness SampleHeartbeat(const GenericSimBlock& block, int sampleMs) {
     Liveness live;
     const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::max<std::chrono::steady_clock::duration>(
+                                 std::chrono::milliseconds(sampleMs), kLivenessWindow);
     live.before = ReadPedestal(block).heartbeat;
-    std::this_thread::sleep_for(std::chrono::milliseconds(sampleMs));
-    live.after = ReadPedestal(block).heartbeat;
+    live.after = live.before;
+    while (!live.alive && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        live.after = ReadPedestal(block).heartbeat;
+        live.alive = HeartbeatRose(live.before, live.after);
+    }
     live.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    live.alive = HeartbeatRose(live.before, live.after);
     return live;
 }
 
@@ -110,7 +119,7 @@ void PrintText(const std::string& name, Exit state, const MappedBlock& mapped,
 Exit RunStatus(const StatusOptions& options) {
     MappedBlock mapped;
     std::string error;
-    const Exit state = mapped.Open(options.name, error);
+    const Exit state = mapped.Open(options.name, Access::Read, error);
     if (state == Exit::Usage || state == Exit::Failure) {
         PrintError(error);
         return state;

@@ -5,6 +5,7 @@
 #include "tools/simblock/Console.h"
 #include "tools/simblock/FieldCatalogue.h"
 #include "tools/simblock/Items.h"
+#include "tools/simblock/PedestalView.h"
 
 #include <chrono>
 #include <cstdio>
@@ -22,6 +23,7 @@ constexpr auto kHighlight = std::chrono::seconds(3);
 // About eight pedestal ticks: a heartbeat that has not moved for this long
 // belongs to no running pedestal.
 constexpr auto kStaleAfter = std::chrono::milliseconds(500);
+static_assert(kStaleAfter >= kLivenessWindow);
 
 bool ColourWanted() {
     const char* noColour = std::getenv("NO_COLOR");
@@ -141,7 +143,7 @@ private:
 Exit RunWatch(const WatchOptions& options) {
     MappedBlock mapped;
     std::string error;
-    const Exit opened = mapped.Open(options.name, error);
+    const Exit opened = mapped.Open(options.name, Access::Read, error);
     if (opened == Exit::ForeignVersion)
         std::printf("version %s\n", QuoteText(mapped.VersionFound()).c_str());
     if (opened != Exit::Ok) {
