@@ -329,3 +329,98 @@ TEST(TS_P_0001_02_Shm, AttachAndDetachCyclesGiveBackEveryDescriptorAndMapping) {
     shmtest::RawView view(foreign.str());
     EXPECT_EQ(view.block()->userCount, 3);
 }
+
+namespace {
+
+void Truncate(const std::string& name, off_t size) {
+    const int fd = shm_open(shmtest::ObjectPath(name).c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    close(fd);
+}
+
+std::string TooSmall(std::uint64_t size) {
+    return std::string(kOrigin) + "Shared Memory Block Too Small\nIt has " + std::to_string(size) +
+           " bytes, this program needs 128648";
+}
+
+} // namespace
+
+TEST(TS_P_0001_02_Shm, CheckNamesAShrunkReplacedOrRemovedBlockAndStaysLost) {
+    shmtest::ScopedName name("check");
+    struct Case {
+        const char* what;
+        void (*change)(const std::string&);
+        BlockHealth withoutName;
+        BlockHealth withName;
+        const char* text; // null: the too-small text with the size
+        std::int32_t countAfter;
+    };
+    const Case cases[] = {
+        {"shrunk", [](const std::string& n) { Truncate(n, 4096); }, BlockHealth::Shrunk,
+         BlockHealth::Shrunk, nullptr, -1},
+        {"one byte short", [](const std::string& n) { Truncate(n, 128647); }, BlockHealth::Shrunk,
+         BlockHealth::Shrunk, nullptr, 0},
+        {"removed", [](const std::string& n) { shm_unlink(shmtest::ObjectPath(n).c_str()); },
+         BlockHealth::Ok, BlockHealth::Gone,
+         "TS_P_0001_02_Shm::Check\nShared Memory Block Removed\nNo block has its name any more", -1},
+        {"replaced",
+         [](const std::string& n) {
+             shm_unlink(shmtest::ObjectPath(n).c_str());
+             shmtest::MakeForeignBlock(n, 128648, kVersion, 0);
+         },
+         BlockHealth::Ok, BlockHealth::Replaced,
+         "TS_P_0001_02_Shm::Check\nShared Memory Block Replaced\nIts name now belongs to another "
+         "block",
+         0},
+    };
+    for (const Case& c : cases) {
+        shm_unlink(shmtest::ObjectPath(name.str()).c_str());
+        auto shm = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+        ASSERT_TRUE(shm->IsValid());
+        EXPECT_EQ(shm->Check(true), BlockHealth::Ok) << c.what;
+        EXPECT_EQ(shm->GetCheckedSize(), 128648u);
+        c.change(name.str());
+        EXPECT_EQ(shm->Check(false), c.withoutName) << c.what;
+        EXPECT_EQ(shm->Check(true), c.withName) << c.what;
+        EXPECT_EQ(shm->GetErrorText(),
+                  c.text != nullptr ? std::string(c.text) : TooSmall(shm->GetCheckedSize()))
+            << c.what;
+        // Lost for good, even once the block is whole again.
+        if (c.withName != BlockHealth::Ok && shmtest::Exists(name.str()))
+            Truncate(name.str(), 128648);
+        EXPECT_EQ(shm->Check(true), c.withName) << c.what;
+        void* view = shm->GetData();
+        shm.reset();
+        EXPECT_EQ(GetMappedViewSize(view), 0u) << c.what;
+        if (c.countAfter >= 0 && shmtest::Exists(name.str())) {
+            shmtest::RawView raw(name.str());
+            EXPECT_EQ(raw.block()->userCount, c.countAfter) << c.what;
+        }
+    }
+}
+
+TEST(TS_P_0001_02_Shm, TouchOfABlockShrunkUnderTheAttachmentIsSurvivedAndReported) {
+    shmtest::ScopedName name("faulted");
+    for (off_t size : {off_t{0}, off_t{4096}, off_t{128647}}) {
+        shm_unlink(shmtest::ObjectPath(name.str()).c_str());
+        TS_P_0001_02_Shm shm(name.c_str());
+        ASSERT_TRUE(shm.IsValid());
+        Truncate(name.str(), size);
+        // The tick's writes, as if the check had not run yet.
+        shm.GetBlock()->speedBrakeLever = 3;
+        shm.GetBlock()->aidControlsHeartbeat += 1;
+        // A block one byte short still holds the fields the tick writes.
+        const BlockHealth expected = size == 128647 ? BlockHealth::Shrunk : BlockHealth::Faulted;
+        EXPECT_EQ(shm.Check(false), expected) << size;
+        EXPECT_EQ(shm.GetErrorText(), TooSmall(static_cast<std::uint64_t>(size)));
+    }
+}
+
+TEST(TS_P_0001_02_Shm, CheckOfAnAttachmentThatIsNotValidAnswersGone) {
+    shmtest::ScopedName name("checkinvalid");
+    ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), 128648, "other", 1));
+    TS_P_0001_02_Shm shm(name.c_str());
+    EXPECT_EQ(shm.Check(true), BlockHealth::Gone);
+    EXPECT_STREQ(shm.GetErrorText(), kMismatch);
+}
