@@ -1,5 +1,7 @@
 #include "tools/simblock/BlockAccess.h"
 
+#include "platform/BlockWatch.h"
+#include "platform/FaultGuard.h"
 #include "platform/Platform.h"
 #include "shm/TS_P_0001_02_Shm.h"
 #include "tools/simblock/FieldCatalogue.h"
@@ -44,7 +46,22 @@ std::string ExpectedVersion() {
     return TS_P_0001_02_Shm::GetLayoutVersion();
 }
 
+std::string ChangeText(Change change, std::uint64_t size) {
+    switch (change) {
+    case Change::Shrunk:
+        return "block shrank to " + std::to_string(size) + " bytes";
+    case Change::Replaced:
+        return "block was replaced; following the new one";
+    case Change::Removed:
+        return "block was removed";
+    case Change::None:
+        break;
+    }
+    return "block unchanged";
+}
+
 MappedBlock::~MappedBlock() {
+    UnguardMappedRange(m_Guard);
     if (m_pBlock != nullptr)
         UnmapViewOfFile(m_pBlock);
     if (m_hMapping != nullptr)
@@ -78,10 +95,13 @@ Exit MappedBlock::Open(const std::string& name, Access access, std::string& mess
         message = RefusalMessage(name, static_cast<int>(GetLastError()), access, m_Info);
         return Exit::Failure;
     }
+    m_Guard = GuardMappedRange(m_pBlock, GetMappedViewSize(m_pBlock));
     // The object may have shrunk since it was examined; touching past its end
     // would kill the tool, so the view's own size decides.
     const std::size_t mappedSize = GetMappedViewSize(m_pBlock);
     if (mappedSize < sizeof(GenericSimBlock)) {
+        UnguardMappedRange(m_Guard);
+        m_Guard = -1;
         UnmapViewOfFile(m_pBlock);
         m_pBlock = nullptr;
         m_Info.size = mappedSize;
@@ -94,6 +114,21 @@ Exit MappedBlock::Open(const std::string& name, Access access, std::string& mess
         return Exit::ForeignVersion;
     }
     return Exit::Ok;
+}
+
+Change MappedBlock::Check(std::uint64_t& size) const {
+    const bool covers = MappingCovers(m_hMapping, sizeof(GenericSimBlock), size);
+    if (!covers || MappedRangeFaulted(m_Guard))
+        return Change::Shrunk;
+    switch (CheckMappingName(m_hMapping)) {
+    case MappingName::Replaced:
+        return Change::Replaced;
+    case MappingName::Missing:
+        return Change::Removed;
+    case MappingName::Same:
+        break;
+    }
+    return Change::None;
 }
 
 std::string MappedBlock::VersionFound() const {

@@ -38,6 +38,13 @@ bool CheckBlockName(const std::string& name, std::string& error);
 // write permission too.
 enum class Access { Read, Write };
 
+// What became of a mapped block since it was opened.
+enum class Change { None, Shrunk, Replaced, Removed };
+
+// "block shrank to 4096 bytes", "block was replaced; following the new one",
+// "block was removed".
+std::string ChangeText(Change change, std::uint64_t size);
+
 class MappedBlock {
 public:
     MappedBlock() = default;
@@ -57,9 +64,15 @@ public:
     const ObjectInfo& Info() const { return m_Info; }
     std::string VersionFound() const;
 
+    // Whether the mapped object still covers the layout and its name still
+    // names it; size receives the object's size now. A touch past a shrunk
+    // end reads zeros instead of killing the tool, and counts as Shrunk.
+    Change Check(std::uint64_t& size) const;
+
 private:
     void* m_hMapping = nullptr;
     GenericSimBlock* m_pBlock = nullptr;
+    int m_Guard = -1;
     ObjectInfo m_Info;
 };
 

@@ -116,24 +116,40 @@ void PrintText(const std::string& name, Exit state, const MappedBlock& mapped,
 
 } // namespace
 
+// A block that shrinks, is removed or is replaced while its heartbeat is
+// sampled is named and looked at again, so the report describes what the
+// name holds now; a few changes in a row end with what was found last.
 Exit RunStatus(const StatusOptions& options) {
-    MappedBlock mapped;
-    std::string error;
-    const Exit state = mapped.Open(options.name, Access::Read, error);
-    if (state == Exit::Usage || state == Exit::Failure) {
-        PrintError(error);
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        MappedBlock mapped;
+        std::string error;
+        const Exit state = mapped.Open(options.name, Access::Read, error);
+        if (state == Exit::Usage || state == Exit::Failure) {
+            PrintError(error);
+            return state;
+        }
+        std::optional<Liveness> live;
+        if (state == Exit::Ok)
+            live = SampleHeartbeat(mapped.Block(), options.sampleMs);
+        std::uint64_t size = 0;
+        const Change change = mapped.IsMapped() ? mapped.Check(size) : Change::None;
+        if (change != Change::None) {
+            PrintError(ChangeText(change, size) +
+                       (change == Change::Replaced ? ""
+                                                   : " while its heartbeat was sampled; looking "
+                                                     "again"));
+            if (attempt < kAttempts)
+                continue;
+        }
+        if (options.json)
+            PrintJson(options.name, state, mapped, live);
+        else
+            PrintText(options.name, state, mapped, live);
+        if (state != Exit::Ok)
+            PrintError(error);
         return state;
     }
-    std::optional<Liveness> live;
-    if (state == Exit::Ok)
-        live = SampleHeartbeat(mapped.Block(), options.sampleMs);
-    if (options.json)
-        PrintJson(options.name, state, mapped, live);
-    else
-        PrintText(options.name, state, mapped, live);
-    if (state != Exit::Ok)
-        PrintError(error);
-    return state;
 }
 
 } // namespace simblock
