@@ -2,8 +2,7 @@
 
 #include "panel/PedestalStatus.h"
 #include "panel/PedestalTemplate.h"
-#include "shm/TS_P_0001_02_Shm.h"
-#include "textfunctions/TextFunctions.h"
+#include "panel/Resources.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -15,6 +14,8 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QTimerEvent>
+
+#include <iterator>
 
 using namespace PedestalStatus;
 
@@ -39,6 +40,7 @@ static void InitPictureResources() {
 
 CPedestalDlg::CPedestalDlg(QWidget* parent, const char* blockName)
     : QDialog(parent), m_BlockName(blockName), m_MessageBox(ShowMessageBox) {
+    m_Core.AddListener([this](const Update& update) { Apply(update); });
     InitPictureResources();
     const DialogTemplate& dlg = PedestalTemplate();
 
@@ -194,7 +196,6 @@ bool CPedestalDlg::OnInitDialog() {
     m_bInitialised = true;
     DoDataExchange();
     setWindowIcon(m_hIcon);
-    m_bShownGearUp = false;
     LoadBitmaps();
     SetUpSharedMemory();
     m_TimerId = startTimer(kStatusPeriodMs, Qt::PreciseTimer);
@@ -202,69 +203,25 @@ bool CPedestalDlg::OnInitDialog() {
 }
 
 void CPedestalDlg::LoadBitmaps() {
-    struct Load {
-        QPixmap CPedestalDlg::*member;
-        int resourceId;
-    };
-    static const Load kBitmaps[] = {
-        {&CPedestalDlg::m_FlapsUpBitmap, 131},       {&CPedestalDlg::m_Flaps1Bitmap, 133},
-        {&CPedestalDlg::m_Flaps2Bitmap, 134},        {&CPedestalDlg::m_Flaps3Bitmap, 135},
-        {&CPedestalDlg::m_FlapsFullBitmap, 136},     {&CPedestalDlg::m_SpeedBrakeInBitmap, 137},
-        {&CPedestalDlg::m_SpeedBrakeOutBitmap, 138}, {&CPedestalDlg::m_GearDownBitmap, 139},
-        {&CPedestalDlg::m_GearUpBitmap, 140},        {&CPedestalDlg::m_ThrustIdleBitmap, 141},
-        {&CPedestalDlg::m_ThrustClBitmap, 144},      {&CPedestalDlg::m_ThrustFlxMctBitmap, 142},
-        {&CPedestalDlg::m_ThrustToGaBitmap, 143},
-    };
-    for (const Load& load : kBitmaps)
-        this->*load.member = QPixmap(BitmapPath(load.resourceId), "BMP");
+    for (std::size_t i = 0; i < std::size(kBitmapResourceIds); ++i)
+        m_Bitmaps[i] = QPixmap(BitmapPath(kBitmapResourceIds[i]), "BMP");
 }
 
 const QPixmap& CPedestalDlg::Bitmap(int resourceId) const {
     static const QPixmap kNone;
-    switch (resourceId) {
-    case 131:
-        return m_FlapsUpBitmap;
-    case 133:
-        return m_Flaps1Bitmap;
-    case 134:
-        return m_Flaps2Bitmap;
-    case 135:
-        return m_Flaps3Bitmap;
-    case 136:
-        return m_FlapsFullBitmap;
-    case 137:
-        return m_SpeedBrakeInBitmap;
-    case 138:
-        return m_SpeedBrakeOutBitmap;
-    case 139:
-        return m_GearDownBitmap;
-    case 140:
-        return m_GearUpBitmap;
-    case 141:
-        return m_ThrustIdleBitmap;
-    case 142:
-        return m_ThrustFlxMctBitmap;
-    case 143:
-        return m_ThrustToGaBitmap;
-    case 144:
-        return m_ThrustClBitmap;
-    default:
-        return kNone;
+    for (std::size_t i = 0; i < std::size(kBitmapResourceIds); ++i) {
+        if (kBitmapResourceIds[i] == resourceId)
+            return m_Bitmaps[i];
     }
+    return kNone;
 }
 
 bool CPedestalDlg::SetUpSharedMemory() {
-    m_pShm = m_BlockName != nullptr ? std::make_unique<TS_P_0001_02_Shm>(m_BlockName)
-                                    : std::make_unique<TS_P_0001_02_Shm>();
-    if (m_pShm->IsValid()) {
-        m_pSimBlock = m_pShm->GetBlock();
+    Attachment& attachment = m_Core.GetAttachment();
+    if (attachment.Attach(m_BlockName))
         return true;
-    }
-    char text[100];
-    FormatIntoBuffer(text, sizeof text, "%s", m_pShm->GetErrorText());
-    m_MessageBox(this, QString::fromLocal8Bit(text),
+    m_MessageBox(this, QString::fromLocal8Bit(attachment.FailureText().c_str()),
                  QStringLiteral("CPedestalDlg::SetUpSharedMemory"));
-    m_pSimBlock = nullptr;
     return false;
 }
 
@@ -317,8 +274,8 @@ void CPedestalDlg::OnDestroy() {
         killTimer(m_TimerId);
         m_TimerId = 0;
     }
-    m_pShm.reset();
-    m_pSimBlock = nullptr;
+    m_Core.GetAttachment().UseBlock(nullptr);
+    m_Core.GetAttachment().Detach();
 }
 
 void CPedestalDlg::timerEvent(QTimerEvent* event) {
@@ -326,151 +283,44 @@ void CPedestalDlg::timerEvent(QTimerEvent* event) {
 }
 
 void CPedestalDlg::OnTimer(int /*timerId*/) {
-    if (!m_bInitialised)
-        return;
-    ShowFlaps();
-    ShowSpeedBrake();
-    ShowGear();
-    ShowThrust();
-    m_SliderHoldOff = LowerHoldOff(m_SliderHoldOff);
-    m_BrakesText = QString::fromLatin1(
-        BrakesText(m_pSimBlock != nullptr && BrakesSet(m_pSimBlock->brakeDemand)));
-    m_GearText = QString::fromLatin1(GearText(m_bShownGearUp));
-    m_FlapText = QString::fromLatin1(FlapText(m_FlapState));
-    m_ThrustText = QString::fromLatin1(ThrustText(m_ThrustState));
-    m_SpeedBrakeText = QString::fromLatin1(SpeedBrakeText(m_bSpeedBrakeIn));
-    if (m_pSimBlock != nullptr)
-        m_pSimBlock->aidControlsHeartbeat = NextHeartbeat(m_pSimBlock->aidControlsHeartbeat);
-    DoDataExchange();
-}
-
-void CPedestalDlg::SetPicture(QLabel* picture, const QPixmap& bitmap) {
-    picture->setPixmap(bitmap);
-    if (!bitmap.isNull())
-        picture->resize(bitmap.size());
-}
-
-void CPedestalDlg::ShowFlaps() {
-    if (m_pSimBlock != nullptr)
-        m_FlapState = FlapStateOf(m_pSimBlock->flapLever, m_FlapState);
-    if (m_FlapState != m_ShownFlapState) {
-        SetPicture(m_FlapPicture, Bitmap(FlapBitmap(m_FlapState)));
-        m_ShownFlapState = m_FlapState;
-    }
-}
-
-void CPedestalDlg::ShowSpeedBrake() {
-    if (m_bShownSpeedBrakeIn && !m_bSpeedBrakeIn)
-        SetPicture(m_SpeedBrakePicture, m_SpeedBrakeOutBitmap);
-    if (!m_bShownSpeedBrakeIn && m_bSpeedBrakeIn)
-        SetPicture(m_SpeedBrakePicture, m_SpeedBrakeInBitmap);
-    // Written on every tick: the selection is held against other writers.
-    if (m_pSimBlock != nullptr)
-        m_pSimBlock->speedBrakeLever = SpeedBrakeLeverValue(m_bSpeedBrakeIn);
-    m_bShownSpeedBrakeIn = m_bSpeedBrakeIn;
-}
-
-void CPedestalDlg::ShowGear() {
-    const bool gearUp = m_pSimBlock != nullptr ? m_pSimBlock->gearLeverUp != 0 : m_bShownGearUp;
-    if (gearUp && !m_bShownGearUp)
-        SetPicture(m_GearPicture, m_GearUpBitmap);
-    if (m_bShownGearUp && !gearUp)
-        SetPicture(m_GearPicture, m_GearDownBitmap);
-    m_bShownGearUp = gearUp;
-}
-
-void CPedestalDlg::ShowThrust() {
-    if (m_pSimBlock != nullptr)
-        m_ThrustState = ThrustStateOf(m_pSimBlock->thrustLever[0]);
-    if (m_ThrustState != m_ShownThrustState)
-        SetPicture(m_ThrustPicture, Bitmap(ThrustBitmap(m_ThrustState)));
-    m_ShownThrustState = m_ThrustState;
-    int position = 0;
-    if (m_SliderHoldOff == -1 && m_pSimBlock != nullptr &&
-        SliderPositionFor(m_pSimBlock->thrustLever[0], &position))
-        m_ThrustSlider->setValue(position);
-}
-
-void CPedestalDlg::SetFlapLever(int detent) {
-    if (m_pSimBlock == nullptr)
-        return;
-    for (int i = 0; i < kFlapFlags; ++i)
-        m_pSimBlock->flapLever[i] = i == detent ? 1 : 0;
-}
-
-void CPedestalDlg::OnFlapUp() {
-    SetFlapLever(0);
-}
-void CPedestalDlg::OnFlap1() {
-    SetFlapLever(1);
-}
-void CPedestalDlg::OnFlap2() {
-    SetFlapLever(2);
-}
-void CPedestalDlg::OnFlap3() {
-    SetFlapLever(3);
-}
-void CPedestalDlg::OnFlapFull() {
-    SetFlapLever(4);
-}
-
-void CPedestalDlg::OnSpeedBrakeIn() {
-    m_bSpeedBrakeIn = true;
-}
-void CPedestalDlg::OnSpeedBrakeOut() {
-    m_bSpeedBrakeIn = false;
-}
-
-void CPedestalDlg::OnGearUp() {
-    if (m_pSimBlock == nullptr)
-        return;
-    m_pSimBlock->gearLeverUp = 1;
-    m_pSimBlock->gearUpSelected = 1;
-    m_pSimBlock->gearDownSelected = 0;
-}
-
-void CPedestalDlg::OnGearDown() {
-    if (m_pSimBlock == nullptr)
-        return;
-    m_pSimBlock->gearLeverUp = 0;
-    m_pSimBlock->gearUpSelected = 0;
-    m_pSimBlock->gearDownSelected = 1;
-}
-
-void CPedestalDlg::OnBrakes() {
-    if (m_pSimBlock == nullptr)
-        return;
-    // Decided from the block, not the caption, so a click always moves the
-    // brakes away from what another writer left.
-    const bool release = BrakesButtonReleases(m_pSimBlock->brakeDemand[1]);
-    const double demand = release ? 0.0 : 1.0;
-    for (double& brake : m_pSimBlock->brakeDemand)
-        brake = demand;
-    m_BrakesButton->setText(QString::fromLatin1(BrakesCaption(!release)));
-}
-
-void CPedestalDlg::SetThrust(double value) {
-    if (m_pSimBlock == nullptr)
-        return;
-    m_pSimBlock->thrustLever[0] = value;
-    m_pSimBlock->thrustLever[1] = value;
-}
-
-void CPedestalDlg::OnThrustToGa() {
-    SetThrust(kThrustToGaValue);
-}
-void CPedestalDlg::OnThrustFlxMct() {
-    SetThrust(kThrustFlxMctValue);
-}
-void CPedestalDlg::OnThrustCl() {
-    SetThrust(kThrustClValue);
-}
-void CPedestalDlg::OnThrustIdle() {
-    SetThrust(kThrustIdleValue);
+    if (m_bInitialised)
+        m_Core.Tick();
 }
 
 void CPedestalDlg::OnThrustSliderReleased() {
-    m_SliderHoldOff = kSliderHoldOffTicks;
-    if (m_pSimBlock != nullptr)
-        SetThrust(ThrustFromSlider(m_ThrustSlider->value()));
+    m_Core.ReleaseSlider(m_ThrustSlider->value());
+}
+
+void CPedestalDlg::Apply(const Update& update) {
+    // Controls are bound by the first data exchange, in OnInitDialog.
+    if (!m_bInitialised)
+        return;
+    const ShownState& shown = m_Core.Shown();
+    if (update.changes & kFlapPicture)
+        SetPicture(m_FlapPicture, shown.flapBitmap);
+    if (update.changes & kSpeedBrakePicture)
+        SetPicture(m_SpeedBrakePicture, shown.speedBrakeBitmap);
+    if (update.changes & kGearPicture)
+        SetPicture(m_GearPicture, shown.gearBitmap);
+    if (update.changes & kThrustPicture)
+        SetPicture(m_ThrustPicture, shown.thrustBitmap);
+    if (update.changes & kSliderPosition)
+        m_ThrustSlider->setValue(update.sliderPosition);
+    if (update.changes & kBrakesCaption)
+        m_BrakesButton->setText(QString::fromLatin1(shown.brakesCaption));
+    if (update.changes & kTicked) {
+        m_BrakesText = QString::fromLatin1(shown.brakesText);
+        m_GearText = QString::fromLatin1(shown.gearText);
+        m_FlapText = QString::fromLatin1(shown.flapText);
+        m_ThrustText = QString::fromLatin1(shown.thrustText);
+        m_SpeedBrakeText = QString::fromLatin1(shown.speedBrakeText);
+        DoDataExchange();
+    }
+}
+
+void CPedestalDlg::SetPicture(QLabel* picture, int resourceId) {
+    const QPixmap& bitmap = Bitmap(resourceId);
+    picture->setPixmap(bitmap);
+    if (!bitmap.isNull())
+        picture->resize(bitmap.size());
 }

@@ -1,7 +1,9 @@
-// The pedestal window: a modal dialog built from template 102 whose buttons
-// write lever positions into the simulator's shared block and whose 60 ms tick
-// shows back what the block holds.
+// The pedestal window: a modal dialog built from template 102, a thin view of
+// the pedestal core. Its buttons forward to the core's commands, its 60 ms
+// timer runs the core's tick, and it paints what the core says is shown.
 #pragma once
+
+#include "panel/PedestalCore.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -10,7 +12,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,6 @@ class QCloseEvent;
 class QPaintEvent;
 class QShowEvent;
 class QTimerEvent;
-class TS_P_0001_02_Shm;
 struct GenericSimBlock;
 
 class CPedestalDlg : public QDialog {
@@ -34,8 +34,8 @@ public:
     CPedestalDlg(const CPedestalDlg&) = delete;
     CPedestalDlg& operator=(const CPedestalDlg&) = delete;
 
-    static constexpr int kStatusTimerId = 4378269;
-    static constexpr int kStatusPeriodMs = 60;
+    static constexpr int kStatusTimerId = PedestalCore::kStatusTimerId;
+    static constexpr int kStatusPeriodMs = PedestalCore::kStatusPeriodMs;
 
     // Runs once, from the first show or from a caller that drives the dialog
     // without showing it; a second call does nothing and returns false.
@@ -47,6 +47,10 @@ public:
     // Ends the modal run; the window's attachment goes with it.
     void done(int result) override;
 
+    // The core this window shows; other views (a browser server) may drive it
+    // too, from this window's thread.
+    PedestalCore& Core() { return m_Core; }
+
     // The dialog's controls, by template ID (first match for IDC_STATIC) and
     // in template order.
     QWidget* GetDlgItem(int id) const;
@@ -57,15 +61,13 @@ public:
     QIcon OnQueryDragIcon() const;
 
     // The block the handlers and the tick act on, or null without one.
-    GenericSimBlock* SimBlock() const { return m_pSimBlock; }
+    GenericSimBlock* SimBlock() const { return m_Core.Block(); }
     bool IsTimerRunning() const { return m_TimerId != 0; }
-    std::int32_t SliderHoldOff() const { return m_SliderHoldOff; }
+    std::int32_t SliderHoldOff() const { return m_Core.SliderHoldOff(); }
 
     // Points the handlers and the tick at caller-owned storage instead of the
-    // attachment: for fuzzing and benchmarking a tick against arbitrary
-    // contents. The storage must be aligned for GenericSimBlock and outlive
-    // its use; OnDestroy forgets it.
-    void UseBlockForTest(GenericSimBlock* block) { m_pSimBlock = block; }
+    // attachment: for benchmarking a tick against arbitrary contents.
+    void UseBlockForTest(GenericSimBlock* block) { m_Core.GetAttachment().UseBlock(block); }
 
     // Shows a failure to the user; replaceable so that tests can capture the
     // text instead of waiting on a modal box.
@@ -83,28 +85,21 @@ protected:
     void OnOK();
     void OnClose();
 
-    void OnFlap1();
-    void OnFlap2();
-    void OnFlap3();
-    void OnFlapFull();
-    void OnFlapUp();
-    void OnSpeedBrakeOut();
-    void OnSpeedBrakeIn();
-    void OnGearDown();
-    void OnGearUp();
+    void OnFlap1() { m_Core.SetFlapLever(1); }
+    void OnFlap2() { m_Core.SetFlapLever(2); }
+    void OnFlap3() { m_Core.SetFlapLever(3); }
+    void OnFlapFull() { m_Core.SetFlapLever(4); }
+    void OnFlapUp() { m_Core.SetFlapLever(0); }
+    void OnSpeedBrakeOut() { m_Core.SelectSpeedBrake(false); }
+    void OnSpeedBrakeIn() { m_Core.SelectSpeedBrake(true); }
+    void OnGearDown() { m_Core.SetGear(false); }
+    void OnGearUp() { m_Core.SetGear(true); }
     void OnThrustSliderReleased();
-    void OnBrakes();
-    void OnThrustCl();
-    void OnThrustIdle();
-    void OnThrustFlxMct();
-    void OnThrustToGa();
-
-    void SetFlapLever(int detent);
-    void SetThrust(double value);
-    void ShowFlaps();
-    void ShowSpeedBrake();
-    void ShowGear();
-    void ShowThrust();
+    void OnBrakes() { m_Core.ToggleBrakes(); }
+    void OnThrustCl() { m_Core.Execute(Command::ThrustCl); }
+    void OnThrustIdle() { m_Core.Execute(Command::ThrustIdle); }
+    void OnThrustFlxMct() { m_Core.Execute(Command::ThrustFlxMct); }
+    void OnThrustToGa() { m_Core.Execute(Command::ThrustToGa); }
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -114,7 +109,9 @@ protected:
 private:
     void BuildControls();
     void ConnectMessageMap();
-    void SetPicture(QLabel* picture, const QPixmap& bitmap);
+    // Paints what the core says changed.
+    void Apply(const Update& update);
+    void SetPicture(QLabel* picture, int resourceId);
 
     QPushButton* m_BrakesButton = nullptr;
     QSlider* m_ThrustSlider = nullptr;
@@ -128,33 +125,10 @@ private:
     QString m_ThrustText;
     QString m_BrakesText;
     QIcon m_hIcon;
-    QPixmap m_FlapsUpBitmap;
-    QPixmap m_Flaps1Bitmap;
-    QPixmap m_Flaps2Bitmap;
-    QPixmap m_Flaps3Bitmap;
-    QPixmap m_FlapsFullBitmap;
-    QPixmap m_SpeedBrakeInBitmap;
-    QPixmap m_SpeedBrakeOutBitmap;
-    QPixmap m_GearDownBitmap;
-    QPixmap m_GearUpBitmap;
-    QPixmap m_ThrustIdleBitmap;
-    QPixmap m_ThrustClBitmap;
-    QPixmap m_ThrustFlxMctBitmap;
-    QPixmap m_ThrustToGaBitmap;
-    std::unique_ptr<TS_P_0001_02_Shm> m_pShm;
-    GenericSimBlock* m_pSimBlock = nullptr;
-    std::int32_t m_FlapState = 0;
-    std::int32_t m_ShownFlapState = 0;
-    bool m_bSpeedBrakeIn = true;
-    bool m_bShownSpeedBrakeIn = true;
-    bool m_bShownGearUp = false;
-    // Idle until a block says otherwise, matching the template's picture.
-    std::int32_t m_ThrustState = 2;
-    // None of the states, so that the first tick sets the thrust picture.
-    std::int32_t m_ShownThrustState = -1;
-    // 0 lets the hidden slider follow the block once, on the second tick.
-    std::int32_t m_SliderHoldOff = 0;
+    // The thirteen lever pictures, in the order LoadBitmaps loads them.
+    QPixmap m_Bitmaps[13];
 
+    PedestalCore m_Core;
     const char* m_BlockName;
     std::vector<QWidget*> m_Controls;
     QLabel* m_FlapTextStatic = nullptr;

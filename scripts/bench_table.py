@@ -26,6 +26,8 @@ The pairs this gives for the programs in bench/ today:
                   BM_AttachDetach          vs BM_BareOpenMapUnmapClose
   Dialog_bench    BM_TickNoChange          vs BM_BaselineFiveTexts
                   BM_TickAllPicturesChange vs BM_BaselineFiveTexts
+  Core_bench      BM_CoreTickNoChange      vs BM_CoreTickBaselineBlockWork
+                  BM_CoreTickAllPicturesChange vs BM_CoreTickBaselineBlockWork
   bench-window.sh the running pedestal window (CPU time, resident memory) vs
                   each floor it measures beside it: an empty dialog, and an
                   empty dialog with one line of text
