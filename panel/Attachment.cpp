@@ -7,6 +7,13 @@ Attachment::Attachment() = default;
 
 Attachment::~Attachment() = default;
 
+// The failure box holds at most 99 characters.
+static std::string BoxText(const char* errorText) {
+    char text[100];
+    FormatIntoBuffer(text, sizeof text, "%s", errorText);
+    return text;
+}
+
 bool Attachment::Attach(const char* blockName) {
     Detach();
     m_bNamed = blockName != nullptr;
@@ -19,10 +26,7 @@ bool Attachment::Attach(const char* blockName) {
         m_FailureText.clear();
         return true;
     }
-    // The failure box holds at most 99 characters.
-    char text[100];
-    FormatIntoBuffer(text, sizeof text, "%s", m_pShm->GetErrorText());
-    m_FailureText = text;
+    m_FailureText = BoxText(m_pShm->GetErrorText());
     m_pSimBlock = nullptr;
     return false;
 }
@@ -53,20 +57,25 @@ bool Attachment::HandOverNotice(std::string& text) {
     return true;
 }
 
+// Texts told before a tick hands them over are kept together, in order.
 void Attachment::Tell(const std::string& text) {
-    m_Notice = text;
+    if (m_bNoticePending)
+        m_Notice += "\n" + text;
+    else
+        m_Notice = text;
     m_bNoticePending = true;
 }
 
 void Attachment::Look(bool lookAtName, Clock::time_point now) {
     if (m_pSimBlock != nullptr && m_pShm->Check(lookAtName) != BlockHealth::Ok) {
         Tell(m_pShm->GetErrorText());
+        // An attempt that fails for the reason just told says nothing more.
+        m_LastRetryText = BoxText(m_pShm->GetErrorText());
         // Lowers the count where the old block still holds it, and lets the
         // old mapping go.
         Detach();
         m_bLost = true;
         m_NextRetry = now;
-        m_LastRetryText.clear();
     }
     if (m_bLost && now >= m_NextRetry)
         AttachAgain(now);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -183,8 +184,8 @@ public:
         if (change == Change::None)
             return std::nullopt;
         m_Mapped.reset();
-        return ChangeText(change, size) +
-               (change == Change::Replaced ? "" : "; waiting for a whole block");
+        m_bWaited = change != Change::Replaced;
+        return ChangeText(change, size) + (m_bWaited ? "; waiting for a whole block" : "");
     }
 
     // Tries the name again; a text once it holds a block again, or once for
@@ -194,7 +195,9 @@ public:
         const Exit opened = Open(message);
         if (opened == Exit::Ok) {
             m_LastRefusal.clear();
-            return "following block " + m_Name + ", version " + QuoteText(Version());
+            if (!std::exchange(m_bWaited, false))
+                return std::nullopt;
+            return "block " + m_Name + " is whole again; following it";
         }
         m_Mapped.reset();
         if (message == m_LastRefusal)
@@ -211,6 +214,7 @@ private:
     std::string m_Name;
     std::unique_ptr<MappedBlock> m_Mapped;
     std::string m_LastRefusal;
+    bool m_bWaited = false;
 };
 
 } // namespace
