@@ -6,6 +6,7 @@
 #include "textfunctions/TextFunctions.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <thread>
 

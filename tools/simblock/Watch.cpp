@@ -185,7 +185,9 @@ public:
             return std::nullopt;
         m_Mapped.reset();
         m_bWaited = change != Change::Replaced;
-        return ChangeText(change, size) + (m_bWaited ? "; waiting for a whole block" : "");
+        if (change == Change::Shrunk)
+            return ChangeText(change, size) + "; waiting for a whole block";
+        return ChangeText(change, size) + (m_bWaited ? "; waiting for a new one" : "");
     }
 
     // Tries the name again; a text once it holds a block again, or once for
@@ -197,7 +199,7 @@ public:
             m_LastRefusal.clear();
             if (!std::exchange(m_bWaited, false))
                 return std::nullopt;
-            return "block " + m_Name + " is whole again; following it";
+            return "block " + m_Name + " is back; following it";
         }
         m_Mapped.reset();
         if (message == m_LastRefusal)
