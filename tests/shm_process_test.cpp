@@ -32,9 +32,15 @@ public:
         m_Pid = fork();
         if (m_Pid == 0) {
             dup2(out[1], 1);
-            if (startFd >= 0)
-                dup2(startFd, 3);
-            dup2(releaseFd, 4);
+            // Moved out of the way first: a gate that already is descriptor 3
+            // or 4 would be overwritten by the other, or keep its close-on-exec
+            // flag (dup2 onto itself changes nothing) and let the helper see
+            // end of file at once.
+            const int start = startFd >= 0 ? fcntl(startFd, F_DUPFD_CLOEXEC, 10) : -1;
+            const int release = fcntl(releaseFd, F_DUPFD_CLOEXEC, 10);
+            if (start >= 0)
+                dup2(start, 3);
+            dup2(release, 4);
             execl(SHM_ATTACH_HELPER, SHM_ATTACH_HELPER, name.c_str(), startFd >= 0 ? "3" : "-1",
                   "4", static_cast<char*>(nullptr));
             _exit(127);
