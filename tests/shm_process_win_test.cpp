@@ -182,7 +182,7 @@ TEST(ShmProcesses, FirstCreatesSecondCountsAndLastReleases) {
     EXPECT_NE(SimblockGet(name, "users").find("\"users\":2"), std::string::npos);
 
     releaseSecond.Open();
-    EXPECT_EQ(second.Next()["mapped"], "1"); // not the last user: keeps its view
+    EXPECT_EQ(second.Next()["mapped"], "0"); // every user gives back its own view
     EXPECT_EQ(second.Wait(), 0u);
     EXPECT_NE(SimblockGet(name, "users").find("\"users\":1"), std::string::npos);
 
@@ -221,12 +221,12 @@ TEST(ShmProcesses, ManySimultaneousStartsCreateOnceAndCountEveryone) {
         EXPECT_EQ(std::string(view.block()->versionText), kVersion);
     }
     release.Open();
-    int stillMapped = 0;
     for (auto& helper : helpers) {
-        stillMapped += helper->Next()["mapped"] == "1";
+        EXPECT_EQ(helper->Next()["mapped"], "0");
         EXPECT_EQ(helper->Wait(), 0u);
     }
-    EXPECT_EQ(stillMapped, 15); // every user but the last keeps its view
+    // With the last handle the block is gone.
+    EXPECT_FALSE(shmtest::Exists(name));
 }
 
 TEST(ShmProcesses, ForeignVersionIsRefusedInEveryProcess) {

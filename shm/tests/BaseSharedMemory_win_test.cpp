@@ -60,8 +60,8 @@ TEST(BaseSharedMemory, CreateOnExistingNameMapsItAtItsOwnSize) {
     block.Close();
 }
 
-// The create step's handle is kept on purpose, so the block outlives Close
-// for as long as the creating process runs; an opener's Close releases all.
+// The create step's handle outlives Close, and with it the block; an
+// opener's Close lets go of everything it held.
 TEST(BaseSharedMemory, CreatorsBlockOutlivesItsCloseOpenersDoesNot) {
     const std::string created = shmtest::UniqueName("creatorclose");
     TestBlock creator(created, 4096);
@@ -79,6 +79,16 @@ TEST(BaseSharedMemory, CreatorsBlockOutlivesItsCloseOpenersDoesNot) {
         EXPECT_TRUE(shmtest::Exists(opened));
     }
     EXPECT_FALSE(shmtest::Exists(opened));
+}
+
+TEST(BaseSharedMemory, ReleaseLetsGoOfTheCreateHandleAndSoOfTheBlock) {
+    const std::string name = shmtest::UniqueName("release");
+    TestBlock creator(name, 4096);
+    ASSERT_TRUE(creator.CreateAndMap());
+    void* view = creator.GetData();
+    creator.Release();
+    EXPECT_EQ(GetMappedViewSize(view), 0u);
+    EXPECT_FALSE(shmtest::Exists(name));
 }
 
 TEST(BaseSharedMemory, NamesWindowsRefusesGiveTheCreateStepsCode) {

@@ -70,7 +70,8 @@ int RemoveObject(const std::string& name) {
 }
 
 // A POSIX object outlives its creator.
-void KeepCreatedBlock(const std::string&) {}
+void HoldBlock(const std::string&) {}
+void WaitHoldingBlock(const std::string&) {}
 
 bool IsMissingError(int code) {
     return code == ENOENT;

@@ -60,7 +60,12 @@ int RemoveObject(const std::string& name) {
     return ERROR_NOT_SUPPORTED;
 }
 
-void KeepCreatedBlock(const std::string& name) {
+void HoldBlock(const std::string& name) {
+    // Never closed: the process's end lets the block go.
+    OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+}
+
+void WaitHoldingBlock(const std::string& name) {
     std::printf("holding %s: a Windows block lives while a process holds it; Ctrl+C lets it go\n",
                 name.c_str());
     std::fflush(stdout);
@@ -71,6 +76,10 @@ void KeepCreatedBlock(const std::string& name) {
 
 bool IsMissingError(int code) {
     return code == ERROR_FILE_NOT_FOUND;
+}
+
+bool IsPermissionError(int code) {
+    return code == ERROR_ACCESS_DENIED;
 }
 
 std::string SystemText(int code) {
