@@ -16,7 +16,7 @@ CPedestalApp theApp;
 
 namespace {
 
-constexpr const char* kUsage = "usage: %s [--web [ADDRESS:]PORT] [--token TOKEN] [--name BLOCK]\n";
+constexpr const char* kUsage = "usage: %s [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK]\n";
 
 // "PORT", "ADDRESS:PORT" or "[IPV6]:PORT".
 bool ParseWebAddress(const std::string& text, std::string* address, unsigned short* port) {
@@ -48,7 +48,7 @@ bool CPedestalApp::ParseCommandLine(const std::string& program, int argc,
             ok = ParseWebAddress(arguments[++i], &m_WebAddress, &m_WebPort);
         } else if (ok && option == "--token") {
             m_WebToken = arguments[++i];
-        } else if (ok && option == "--name") {
+        } else if (ok && option == "--block") {
             m_BlockName = arguments[++i];
         } else {
             ok = false;

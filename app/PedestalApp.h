@@ -20,7 +20,7 @@ public:
     virtual bool InitInstance();
 
     // Reads the command line: [--web [ADDRESS:]PORT] [--token TOKEN]
-    // [--name BLOCK]. False, after printing why, for anything else.
+    // [--block BLOCK]. False, after printing why, for anything else.
     bool ParseCommandLine(const std::string& program, int argc, const std::string* arguments);
 
     QWidget* m_pMainWnd = nullptr;

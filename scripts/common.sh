@@ -5,6 +5,11 @@ PEDESTAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 qt6-base-dev libgl-dev libcli11-dev python3)
 TEST_PACKAGES=(xvfb xauth x11-utils)
+# The browser server: Boost.Beast/Asio and nlohmann/json, header-only.
+BUILD_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
+# Browser tests: headless Chromium driven by Selenium from /usr/bin/python3,
+# and xdotool and ImageMagick's import to click and look at the window.
+TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)
 
 # pedestal_build BUILD_DIR [cmake -D options...]
 pedestal_build() {

@@ -9,13 +9,20 @@ import socket
 import struct
 import subprocess
 import tempfile
-import time
 import shutil
+import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import WebDriverWait
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+except ImportError:
+    print("python3-selenium is not installed for this interpreter: skipped")
+    raise SystemExit(77)
+if not shutil.which("chromium") or not shutil.which("chromedriver"):
+    print("chromium or chromium-driver is not installed: skipped")
+    raise SystemExit(77)
 
 BLOCK_SIZE = 128648
 # Field offsets of the simulator block, as simblock fields lists them.
