@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -41,11 +42,15 @@ struct ProcessSample {
 
 ProcessSample Sample(int pid) {
     ProcessSample sample;
-    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
-    long long ns = 0;
-    schedstat >> ns;
-    sample.cpuSeconds = static_cast<double>(ns) / 1e9;
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    // Every thread's time on a CPU: the server's own thread included.
+    const std::string proc = "/proc/" + std::to_string(pid);
+    for (const auto& task : std::filesystem::directory_iterator(proc + "/task")) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        long long ns = 0;
+        schedstat >> ns;
+        sample.cpuSeconds += static_cast<double>(ns) / 1e9;
+    }
+    std::ifstream status(proc + "/status");
     for (std::string line; std::getline(status, line);) {
         if (line.rfind("VmRSS:", 0) == 0)
             sample.rssKb = std::atol(line.c_str() + 6);
