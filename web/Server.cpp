@@ -639,6 +639,9 @@ void Server::Publish(const PedestalCore& core, const Update& update, bool full) 
     const unsigned changes =
         Diff(m_LastSent, shown) | (update.changes & (kSliderPosition | kNotice));
     m_LastSent = shown;
+    // Most ticks change nothing: they cost the window's thread one compare.
+    if (!full && changes == 0)
+        return;
     Message delta;
     if (!full) {
         std::string text = StateMessage(shown, changes, false, update.sliderPosition, core.Notice());
