@@ -56,8 +56,8 @@ WindowHost::~WindowHost() {
     Stop();
 }
 
-bool WindowHost::Start(const std::string& program, const WindowOptions& options,
-                       PedestalCore& core, Server::CorePoster poster) {
+bool WindowHost::Start(const std::string& program, const WindowOptions& options, PedestalCore& core,
+                       Server::CorePoster poster) {
     if (!options.web)
         return true;
     ServerOptions server;

@@ -38,8 +38,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&controls);
     CPedestalDlg dialog(options.blockName.empty() ? nullptr : options.blockName.c_str());
     web::WindowHost host;
-    if (!host.Start("Pedestal", options, dialog.Core(),
-                    [&dialog](web::Server::CoreTask task) { dialog.PostCoreTask(std::move(task)); })) {
+    if (!host.Start("Pedestal", options, dialog.Core(), [&dialog](web::Server::CoreTask task) {
+            dialog.PostCoreTask(std::move(task));
+        })) {
         MessageBoxA(nullptr, host.Error().c_str(), "Pedestal", MB_OK | MB_ICONERROR);
         return 1;
     }

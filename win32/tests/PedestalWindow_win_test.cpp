@@ -2,10 +2,11 @@
 // by its caption, clicked at its template positions, read back through the
 // block with simblock.exe, closed with its close box; with --web, a browser's
 // WebSocket as a further view of the same window.
-// The template names IDOK before windows.h makes it a macro; Asio needs
-// Winsock's header before windows.h.
+// In this order: the template names IDOK before windows.h makes it a macro,
+// and Asio needs Winsock's header before windows.h, which the block brings.
 #include "panel/PedestalTemplate.h"
 #include "web/tests/TestClient.h"
+
 #include "shm/TS_P_0001_02_Shm.h"
 
 #include <gtest/gtest.h>
@@ -450,7 +451,8 @@ TEST_F(PedestalWindow, WebOptionServesTheWindowsOwnPedestal) {
     EXPECT_TRUE(browser.ReadUntil("\"gearText\":\"Gear Up\"", std::chrono::milliseconds(2000)));
 
     const std::string json = SimblockGet(name);
-    for (const char* part : {"\"flapLever\":[0,0,1,0,0]", "\"gear\":{\"position\":\"up\"", "\"users\":2"})
+    for (const char* part :
+         {"\"flapLever\":[0,0,1,0,0]", "\"gear\":{\"position\":\"up\"", "\"users\":2"})
         EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
     if (const char* shot = std::getenv("PEDESTAL_WEB_SHOT")) {
         EXPECT_TRUE(SaveScreenshot(dialog, shot));
