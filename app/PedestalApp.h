@@ -3,6 +3,8 @@
 // pedestal is also served to browsers, from a server thread of its own.
 #pragma once
 
+#include "web/WindowHost.h"
+
 #include <string>
 
 class QWidget;
@@ -28,11 +30,7 @@ public:
     int m_ExitCode = 0;
 
 private:
-    std::string m_BlockName; // empty: the simulator's block
-    bool m_bWeb = false;
-    std::string m_WebAddress = "127.0.0.1";
-    unsigned short m_WebPort = 0;
-    std::string m_WebToken;
+    web::WindowOptions m_Options;
 };
 
 extern CPedestalApp theApp;

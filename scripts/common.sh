@@ -10,6 +10,7 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools w
                   fonts-wine xvfb xauth googletest libcli11-dev python3)
 # The browser server: Boost.Beast/Asio and nlohmann/json, header-only.
 BUILD_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
+WINDOWS_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
 # Browser tests: headless Chromium driven by Selenium from /usr/bin/python3,
 # and xdotool and ImageMagick's import to click and look at the window.
 TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)

@@ -18,7 +18,7 @@ prefix=$root/prefix
 build=$root/pedestal
 wine=/usr/lib/wine/wine64 # Debian 12 puts no wine64 on PATH
 
-# googletest for Windows from Debian's sources, and CLI11's headers, once.
+# googletest for Windows from Debian's sources, once, and the header-only libraries.
 if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake -S /usr/src/googletest -B "$root/googletest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF
@@ -27,6 +27,8 @@ if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 mkdir -p "$prefix/include"
 ln -sfn /usr/include/CLI "$prefix/include/CLI"
+# Boost (Asio, Beast) and nlohmann/json for the browser server, header-only.
+cmake -DPREFIX="$prefix" -P "$PEDESTAL_ROOT/cmake/WindowsHeaderOnly.cmake"
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

@@ -34,6 +34,7 @@ const CPedestalDlg::MessageMapEntry CPedestalDlg::kMessageMap[] = {
     {WM_COMMAND, IDOK, BN_CLICKED, &CPedestalDlg::OnOK},
     {WM_COMMAND, IDCANCEL, BN_CLICKED, &CPedestalDlg::OnCancel},
     {kNoticeMessage, 0, 0, &CPedestalDlg::OnNotice},
+    {kCoreTaskMessage, 0, 0, &CPedestalDlg::OnCoreTasks},
 };
 
 CPedestalDlg::CPedestalDlg(const char* blockName) : m_BlockName(blockName) {
@@ -90,6 +91,12 @@ BOOL CPedestalDlg::OnInitDialog() {
     LoadBitmaps();
     SetUpSharedMemory();
     m_TimerId = SetTimer(m_hWnd, kStatusTimerId, kStatusPeriodMs, nullptr);
+    {
+        const std::lock_guard<std::mutex> lock(m_TaskMutex);
+        m_hTaskWindow = m_hWnd;
+        if (!m_Tasks.empty())
+            PostMessageA(m_hWnd, kCoreTaskMessage, 0, 0);
+    }
     return m_TimerId != 0;
 }
 
@@ -173,6 +180,11 @@ INT_PTR CPedestalDlg::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 INT_PTR CPedestalDlg::OnDestroy(WPARAM, LPARAM) {
+    {
+        const std::lock_guard<std::mutex> lock(m_TaskMutex);
+        m_hTaskWindow = nullptr;
+        m_Tasks.clear();
+    }
     if (m_TimerId != 0) {
         KillTimer(m_hWnd, kStatusTimerId);
         m_TimerId = 0;
@@ -221,5 +233,24 @@ INT_PTR CPedestalDlg::OnNotice(WPARAM, LPARAM) {
 
 INT_PTR CPedestalDlg::Run(Command command) {
     m_Core.Execute(command);
+    return TRUE;
+}
+
+void CPedestalDlg::PostCoreTask(CoreTask task) {
+    const std::lock_guard<std::mutex> lock(m_TaskMutex);
+    m_Tasks.push_back(std::move(task));
+    // One message wakes the window for everything queued since it last looked.
+    if (m_hTaskWindow != nullptr && m_Tasks.size() == 1)
+        PostMessageA(m_hTaskWindow, kCoreTaskMessage, 0, 0);
+}
+
+INT_PTR CPedestalDlg::OnCoreTasks(WPARAM, LPARAM) {
+    std::deque<CoreTask> tasks;
+    {
+        const std::lock_guard<std::mutex> lock(m_TaskMutex);
+        tasks.swap(m_Tasks);
+    }
+    for (CoreTask& task : tasks)
+        task(m_Core);
     return TRUE;
 }

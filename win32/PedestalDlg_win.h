@@ -15,6 +15,9 @@
 #endif
 #include <windows.h>
 
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 
 class CPedestalDlg {
@@ -29,11 +32,21 @@ public:
     // Runs the dialog until it is closed; the result of DialogBoxParam.
     INT_PTR DoModal(HINSTANCE instance);
 
+    // The core, on the window's thread only.
+    PedestalCore& Core() { return m_Core; }
+    using CoreTask = std::function<void(PedestalCore&)>;
+    // From any thread: runs the task on the window's thread, later, while
+    // the window is open. Tasks that arrive before it opens wait for it;
+    // tasks left when it closes are dropped.
+    void PostCoreTask(CoreTask task);
+
     static constexpr UINT_PTR kStatusTimerId = PedestalCore::kStatusTimerId;
     static constexpr UINT kStatusPeriodMs = PedestalCore::kStatusPeriodMs;
     static constexpr char kFailureCaption[] = "CPedestalDlg::SetUpSharedMemory";
     // Posted to the dialog to show the core's notice once the tick is done.
     static constexpr UINT kNoticeMessage = WM_APP + 1;
+    // Posted to the dialog when PostCoreTask has queued work for it.
+    static constexpr UINT kCoreTaskMessage = WM_APP + 2;
 
 private:
     // A handler gets the message's parameters and returns the dialog
@@ -66,6 +79,7 @@ private:
     INT_PTR OnCancel(WPARAM, LPARAM);
     INT_PTR OnThrustSliderReleased(WPARAM, LPARAM);
     INT_PTR OnNotice(WPARAM, LPARAM);
+    INT_PTR OnCoreTasks(WPARAM, LPARAM);
     INT_PTR OnFlapUp(WPARAM, LPARAM) { return Run(Command::FlapUp); }
     INT_PTR OnFlap1(WPARAM, LPARAM) { return Run(Command::Flap1); }
     INT_PTR OnFlap2(WPARAM, LPARAM) { return Run(Command::Flap2); }
@@ -96,4 +110,8 @@ private:
     PedestalCore m_Core;
     const char* m_BlockName;
     UINT_PTR m_TimerId = 0;
+    // Work from other threads; the window takes it while it is open.
+    std::mutex m_TaskMutex;
+    std::deque<CoreTask> m_Tasks;
+    HWND m_hTaskWindow = nullptr; // guarded by m_TaskMutex
 };

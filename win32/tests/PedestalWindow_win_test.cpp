@@ -1,7 +1,12 @@
 // The Windows pedestal window in its own process, as a user meets it: found
 // by its caption, clicked at its template positions, read back through the
-// block with simblock.exe, closed with its close box.
+// block with simblock.exe, closed with its close box; with --web, a browser's
+// WebSocket as a further view of the same window.
+// In this order: the template names IDOK before windows.h makes it a macro,
+// and Asio needs Winsock's header before windows.h, which the block brings.
 #include "panel/PedestalTemplate.h"
+#include "web/tests/TestClient.h"
+
 #include "shm/TS_P_0001_02_Shm.h"
 
 #include <gtest/gtest.h>
@@ -399,4 +404,65 @@ TEST_F(PedestalWindow, ForeignVersionGivesTheFailureBoxAndLeavesTheCount) {
     EXPECT_EQ(std::memcmp(block->versionText, other.data(), other.size()), 0);
     UnmapViewOfFile(block);
     CloseHandle(mapping);
+}
+
+namespace {
+
+// A port that nothing listens on just now, for a program to listen on.
+unsigned short FreePort() {
+    webtest::asio::io_context ioc;
+    webtest::tcp::acceptor probe(ioc, {webtest::asio::ip::make_address("127.0.0.1"), 0});
+    return probe.local_endpoint().port();
+}
+
+} // namespace
+
+TEST_F(PedestalWindow, WebOptionServesTheWindowsOwnPedestal) {
+    const std::string name = UniqueName("web");
+    TS_P_0001_02_Shm peer(name.c_str());
+    ASSERT_TRUE(peer.IsValid()) << peer.GetErrorText();
+    GenericSimBlock& block = *peer.GetBlock();
+
+    const unsigned short port = FreePort();
+    Process window("\"" + HereDirectory() + "\\..\\Pedestal.exe\" --web 127.0.0.1:" +
+                   std::to_string(port) + " --block " + name);
+    ASSERT_TRUE(window.started());
+    HWND dialog = FindProcessWindow(window.id(), kCaption);
+    ASSERT_NE(dialog, nullptr) << "no window captioned " << kCaption;
+    ASSERT_TRUE(WaitFor([&] { return Text(dialog, IDC_THRUST_TEXT) == "IDLE"; }, 5000));
+
+    // A browser's command runs on the window's thread and is answered once
+    // the block holds it.
+    webtest::TestClient browser;
+    ASSERT_EQ(101, browser.Connect(port));
+    ASSERT_TRUE(browser.ReadUntil("\"full\":true"));
+    browser.Send(R"({"id":1,"command":"flap2"})");
+    const auto reply = browser.ReadUntil("\"id\":1");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(*reply, R"({"id":1,"ok":true})");
+    EXPECT_EQ(block.flapLever[2], 1);
+    // The window shows it, and the state comes back to the browser.
+    EXPECT_TRUE(browser.ReadUntil("Flaps 2", std::chrono::milliseconds(2000)));
+    EXPECT_TRUE(WaitFor([&] { return Text(dialog, IDC_FLAP_TEXT) == "Flaps 2   "; }, 2000));
+
+    // A click in the window reaches the browser within a tick or two.
+    ClickAt(dialog, IDC_GEAR_UP);
+    ASSERT_TRUE(WaitFor([&] { return block.gearLeverUp == 1; }, 3000));
+    EXPECT_TRUE(browser.ReadUntil("\"gearText\":\"Gear Up\"", std::chrono::milliseconds(2000)));
+
+    const std::string json = SimblockGet(name);
+    for (const char* part :
+         {"\"flapLever\":[0,0,1,0,0]", "\"gear\":{\"position\":\"up\"", "\"users\":2"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
+    if (const char* shot = std::getenv("PEDESTAL_WEB_SHOT")) {
+        EXPECT_TRUE(SaveScreenshot(dialog, shot));
+    }
+
+    // Closing the window ends the server with it.
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(window.Wait(10000), 0u);
+    EXPECT_EQ(block.userCount, 1);
+    EXPECT_FALSE(browser.Read(std::chrono::milliseconds(2000)));
+    webtest::TestClient late;
+    EXPECT_EQ(-1, late.Connect(port));
 }
