@@ -26,3 +26,26 @@ function(pedestal_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
 endfunction()
+
+# The one version number: the project's, for every program's --version (the
+# packages and the Windows version resource take it from the project too).
+add_library(pedestal_version INTERFACE)
+target_compile_definitions(pedestal_version INTERFACE PEDESTAL_VERSION="${PROJECT_VERSION}")
+
+# pedestal_install_program(TARGET COMMAND)
+# Installs a program as bin/COMMAND, the lower-case name a Debian user types;
+# Windows keeps the target's own name (bin/TARGET.exe).
+function(pedestal_install_program target command)
+  include(GNUInstallDirs)
+  if(WIN32)
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    return()
+  endif()
+  install(PROGRAMS $<TARGET_FILE:${target}> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME ${command})
+  # install(TARGETS) cannot rename, so the strip it would do (--strip, CPack)
+  # is done here.
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\"
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${command}\")
+endif()")
+endfunction()

@@ -5,6 +5,9 @@ PEDESTAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 qt6-base-dev libgl-dev libcli11-dev python3)
 TEST_PACKAGES=(xvfb xauth x11-utils)
+# scripts/package.sh: what makes the packages, and what tests them.
+PACKAGE_PACKAGES=(dpkg-dev file help2man)
+PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils)
 
 # pedestal_build BUILD_DIR [cmake -D options...]
 pedestal_build() {

@@ -32,6 +32,8 @@ static int Run(int argc, char** argv) {
     CLI::App app{"Inspect and drive the simulator's shared block beside running pedestals and "
                  "simulators, without counting as one of its users."};
     app.footer(kExitCodeHelp);
+    app.set_version_flag("--version", std::string("simblock ") + PEDESTAL_VERSION,
+                         "show the version and exit");
     app.require_subcommand(1);
 
     std::string name = kGenericSimName;

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the packages a rig builder installs and leaves them in dist/:
+#   pedestal_<version>_amd64.deb   (CPack's DEB generator, Release build)
+# Installs what a fresh Debian 12 lacks.
+#   --test                 then runs the package tests (ctest -L package): lintian,
+#                          and an install into a fresh Debian 12 root; needs root
+#   PEDESTAL_PACKAGE_BUILD build folder (default build-package)
+#   PEDESTAL_ROOTFS_CACHE  the tests' cached Debian root (default /var/cache/pedestal)
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+run_tests=0
+for arg in "$@"; do
+    case $arg in
+    --test) run_tests=1 ;;
+    *) echo "usage: scripts/package.sh [--test]" >&2; exit 2 ;;
+    esac
+done
+
+"$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+if [ $run_tests = 1 ]; then
+    "$PEDESTAL_ROOT/scripts/deps.sh" "${PACKAGE_TEST_PACKAGES[@]}"
+fi
+
+build=${PEDESTAL_PACKAGE_BUILD:-$PEDESTAL_ROOT/build-package}
+dist=$PEDESTAL_ROOT/dist
+if [ ! -f "$build/build.ninja" ]; then
+    # Compiled as Debian compiles its own packages: -O2 and the hardening
+    # flags (GCC 12 at -O3 also raises false -Wrestrict errors in std::string).
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    flags="$(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CPPFLAGS) $(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CXXFLAGS)"
+    CXXFLAGS=$flags LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
+        cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG -DPEDESTAL_PACKAGE=ON -DPEDESTAL_BENCH=OFF \
+        -DPEDESTAL_DIST="$dist"
+fi
+# Only what the packages carry: the tests are scripts/test.sh's business.
+cmake --build "$build" --target package_contents
+
+mkdir -p "$dist"
+(cd "$build" && cpack -G DEB -B "$build/cpack")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+cp "$build/cpack/pedestal_${version}_amd64.deb" "$dist/"
+echo "dist/pedestal_${version}_amd64.deb"
+
+if [ $run_tests = 1 ]; then
+    cd "$build"
+    ctest -L package --output-on-failure
+fi
