@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSlider>
@@ -39,7 +40,7 @@ static void InitPictureResources() {
 }
 
 CPedestalDlg::CPedestalDlg(QWidget* parent, const char* blockName)
-    : QDialog(parent), m_BlockName(blockName), m_MessageBox(ShowMessageBox) {
+    : QDialog(parent), m_BlockName(blockName), m_MessageBox(ShowMessageBox), m_Notice(ShowNotice) {
     m_Core.AddListener([this](const Update& update) { Apply(update); });
     InitPictureResources();
     const DialogTemplate& dlg = PedestalTemplate();
@@ -71,6 +72,19 @@ CPedestalDlg::~CPedestalDlg() {
 void CPedestalDlg::ShowMessageBox(QWidget* owner, const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     box.exec();
+}
+
+void CPedestalDlg::ShowNotice(QWidget* owner, const QString& text, const QString& caption) {
+    // Not modal: the window goes on ticking under it. A newer notice
+    // replaces an older one still open.
+    static QPointer<QMessageBox> open;
+    if (open != nullptr)
+        open->close();
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    open = box;
 }
 
 void CPedestalDlg::BuildControls() {
@@ -308,6 +322,10 @@ void CPedestalDlg::Apply(const Update& update) {
         m_ThrustSlider->setValue(update.sliderPosition);
     if (update.changes & kBrakesCaption)
         m_BrakesButton->setText(QString::fromLatin1(shown.brakesCaption));
+    // A lost or recovered block is told without stopping the tick.
+    if (update.changes & kNotice)
+        m_Notice(this, QString::fromLocal8Bit(m_Core.Notice().c_str()),
+                 QStringLiteral("CPedestalDlg::SetUpSharedMemory"));
     if (update.changes & kTicked) {
         m_BrakesText = QString::fromLatin1(shown.brakesText);
         m_GearText = QString::fromLatin1(shown.gearText);

@@ -76,6 +76,10 @@ public:
     void SetMessageBoxFunction(MessageBoxFunction function) { m_MessageBox = std::move(function); }
     // The default: a modal box with an OK button and no icon.
     static void ShowMessageBox(QWidget* owner, const QString& text, const QString& caption);
+    // Tells the user of a block lost or attached again while the window runs;
+    // replaceable like the message box. The default is a box that is not modal.
+    void SetNoticeFunction(MessageBoxFunction function) { m_Notice = std::move(function); }
+    static void ShowNotice(QWidget* owner, const QString& text, const QString& caption);
 
 protected:
     void DoDataExchange();
@@ -139,4 +143,5 @@ private:
     int m_TimerId = 0;
     bool m_bInitialised = false;
     MessageBoxFunction m_MessageBox;
+    MessageBoxFunction m_Notice;
 };

@@ -16,8 +16,8 @@
 #include <QtTest>
 
 #include <climits>
-#include <cstddef>
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -139,13 +139,18 @@ void PedestalDlgTest::everyButtonReachesItsCommand() {
     const std::size_t flaps = offsetof(GenericSimBlock, flapLever);
     const std::size_t thrust = offsetof(GenericSimBlock, thrustLever) + 7; // top byte of a double
     const Row rows[] = {
-        {IDC_FLAP_UP, flaps + 0, 1},         {IDC_FLAP_1, flaps + 1, 1},
-        {IDC_FLAP_2, flaps + 2, 1},          {IDC_FLAP_3, flaps + 3, 1},
-        {IDC_FLAP_FULL, flaps + 4, 1},       {IDC_GEAR_UP, offsetof(GenericSimBlock, gearLeverUp), 1},
+        {IDC_FLAP_UP, flaps + 0, 1},
+        {IDC_FLAP_1, flaps + 1, 1},
+        {IDC_FLAP_2, flaps + 2, 1},
+        {IDC_FLAP_3, flaps + 3, 1},
+        {IDC_FLAP_FULL, flaps + 4, 1},
+        {IDC_GEAR_UP, offsetof(GenericSimBlock, gearLeverUp), 1},
         {IDC_GEAR_DOWN, offsetof(GenericSimBlock, gearDownSelected), 1},
         {IDC_BRAKES, offsetof(GenericSimBlock, brakeDemand) + 7, 0x3F}, // 1.0
-        {IDC_THRUST_TOGA, thrust, 0x40},     {IDC_THRUST_FLXMCT, thrust, 0x40},
-        {IDC_THRUST_CL, thrust, 0x40},       {IDC_THRUST_IDLE, thrust, 0x00},
+        {IDC_THRUST_TOGA, thrust, 0x40},
+        {IDC_THRUST_FLXMCT, thrust, 0x40},
+        {IDC_THRUST_CL, thrust, 0x40},
+        {IDC_THRUST_IDLE, thrust, 0x00},
     };
     auto* bytes = reinterpret_cast<unsigned char*>(m_Block);
     for (const Row& row : rows) {

@@ -93,9 +93,9 @@ TEST_F(PedestalCoreTest, BrakesToggleFromTheSecondDemand) {
         const char* caption;
     };
     const Row rows[] = {
-        {0.0, 0.0, 0.0, 1.0, "Brakes Off"},       {0.5, 0.5, 0.5, 1.0, "Brakes Off"},
-        {1.0, 0.0, 1.0, 1.0, "Brakes Off"},       {0.0, 1.0, 0.0, 0.0, "Brakes On"},
-        {0.0, 0.5000001, 0.0, 0.0, "Brakes On"},  {1.0, kNaN, 1.0, 1.0, "Brakes Off"},
+        {0.0, 0.0, 0.0, 1.0, "Brakes Off"},      {0.5, 0.5, 0.5, 1.0, "Brakes Off"},
+        {1.0, 0.0, 1.0, 1.0, "Brakes Off"},      {0.0, 1.0, 0.0, 0.0, "Brakes On"},
+        {0.0, 0.5000001, 0.0, 0.0, "Brakes On"}, {1.0, kNaN, 1.0, 1.0, "Brakes Off"},
     };
     for (const Row& row : rows) {
         const double before[3] = {row.d0, row.d1, row.d2};
@@ -111,7 +111,8 @@ TEST_F(PedestalCoreTest, BrakesToggleFromTheSecondDemand) {
 
 TEST_F(PedestalCoreTest, BrakesCaptionChangeIsToldToEveryView) {
     int second = 0;
-    m_Core.AddListener([&](const Update& update) { second += (update.changes & kBrakesCaption) != 0; });
+    m_Core.AddListener(
+        [&](const Update& update) { second += (update.changes & kBrakesCaption) != 0; });
     EXPECT_STREQ(m_Core.Shown().brakesCaption, "Brakes On");
     m_Core.Execute(Command::Brakes);
     ASSERT_EQ(m_Updates.size(), 1u);
@@ -214,9 +215,9 @@ TEST_F(PedestalCoreTest, ThrustDetentFollowsLeverOneOnly) {
         const char* text;
         int bitmap;
     };
-    const Row rows[] = {{1.99, "IDLE", 141},    {2.0, "CL", 144},      {79.99, "CL", 144},
+    const Row rows[] = {{1.99, "IDLE", 141},    {2.0, "CL", 144},        {79.99, "CL", 144},
                         {80.0, "MCT/FLX", 142}, {96.99, "MCT/FLX", 142}, {97.0, "TO/GA", 143},
-                        {-10.0, "IDLE", 141},   {-10.01, "TO/GA", 143}, {kNaN, "TO/GA", 143}};
+                        {-10.0, "IDLE", 141},   {-10.01, "TO/GA", 143},  {kNaN, "TO/GA", 143}};
     for (const Row& row : rows) {
         m_Block->thrustLever[0] = row.bitmap == 141 ? 50.0 : 0.0;
         Tick();
@@ -249,8 +250,8 @@ TEST_F(PedestalCoreTest, FlapFlagsShowTheHighestAndNoneKeepsTheLast) {
 }
 
 TEST_F(PedestalCoreTest, BrakesTextFollowsAnyDemandAndGearTheLever) {
-    const double rows[][4] = {{0, 0, 0, 0}, {0.5, 0.5, 0.5, 0}, {0.6, 0, 0, 1},
-                              {0, 0.6, 0, 1}, {0, 0, 0.6, 1},    {kNaN, kNaN, kNaN, 0}};
+    const double rows[][4] = {{0, 0, 0, 0},   {0.5, 0.5, 0.5, 0}, {0.6, 0, 0, 1},
+                              {0, 0.6, 0, 1}, {0, 0, 0.6, 1},     {kNaN, kNaN, kNaN, 0}};
     for (const auto& row : rows) {
         std::memcpy(m_Block->brakeDemand, row, 3 * sizeof(double));
         Tick();
@@ -298,8 +299,8 @@ TEST_F(PedestalCoreTest, TicksTellWhatChangedAndOnlyThat) {
     m_Core.Execute(Command::SpeedBrakeOut);
     const ShownState before = m_Core.Shown();
     const Update update = Tick();
-    EXPECT_EQ(update.changes, kTicked | kAllPictures | kFlapText | kGearText | kSpeedBrakeText |
-                                  kThrustText);
+    EXPECT_EQ(update.changes,
+              kTicked | kAllPictures | kFlapText | kGearText | kSpeedBrakeText | kThrustText);
     EXPECT_EQ(Diff(before, m_Core.Shown()), update.changes & kAllShown);
     EXPECT_EQ(m_Updates.back().changes, update.changes);
 
@@ -320,10 +321,30 @@ TEST_F(PedestalCoreTest, FiveTextsOfWholeFlightPhases) {
         const char* texts[5]; // flap, gear, speed brake, thrust, brakes
     };
     const Row rows[] = {
-        {1, false, 0.0, 98.0, false, {"Flaps 1   ", "Gear Down", "Speed Brake In", "TO/GA", "Brakes Off"}},
-        {0, true, 0.0, 79.0, false, {"Flaps Up  ", "Gear Up", "Speed Brake In", "CL", "Brakes Off"}},
-        {4, false, 1.0, 0.0, true, {"Flaps Full", "Gear Down", "Speed Brake Out", "IDLE", "Brakes On"}},
-        {2, false, 0.2, 85.0, true, {"Flaps 2   ", "Gear Down", "Speed Brake Out", "MCT/FLX", "Brakes Off"}},
+        {1,
+         false,
+         0.0,
+         98.0,
+         false,
+         {"Flaps 1   ", "Gear Down", "Speed Brake In", "TO/GA", "Brakes Off"}},
+        {0,
+         true,
+         0.0,
+         79.0,
+         false,
+         {"Flaps Up  ", "Gear Up", "Speed Brake In", "CL", "Brakes Off"}},
+        {4,
+         false,
+         1.0,
+         0.0,
+         true,
+         {"Flaps Full", "Gear Down", "Speed Brake Out", "IDLE", "Brakes On"}},
+        {2,
+         false,
+         0.2,
+         85.0,
+         true,
+         {"Flaps 2   ", "Gear Down", "Speed Brake Out", "MCT/FLX", "Brakes Off"}},
     };
     for (const Row& row : rows) {
         std::memset(m_Block->flapLever, 0, 5);
@@ -351,8 +372,8 @@ TEST(PedestalCoreWithoutBlock, CommandsWriteNothingAndTheTickShowsItsOwnState) {
     table = CommandTable(&count);
     for (int i = 0; i < count; ++i) {
         const bool written = core.Execute(table[i].command, 30);
-        const bool local = table[i].command == Command::SpeedBrakeIn ||
-                           table[i].command == Command::SpeedBrakeOut;
+        const bool local =
+            table[i].command == Command::SpeedBrakeIn || table[i].command == Command::SpeedBrakeOut;
         EXPECT_EQ(written, local) << table[i].name;
     }
     Update update;
