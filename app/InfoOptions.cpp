@@ -1,5 +1,7 @@
 #include "app/InfoOptions.h"
 
+#include "PedestalVersion.h"
+
 #include <cstdio>
 #include <string_view>
 

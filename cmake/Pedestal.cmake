@@ -27,10 +27,23 @@ function(pedestal_test name)
   endif()
 endfunction()
 
-# The one version number: the project's, for every program's --version (the
-# packages and the Windows version resource take it from the project too).
+# The one version number: the project's. The header written from it gives
+# every program's --version and the Windows version resource (which wants four
+# numbers); the packages take it from the project too.
+set(pedestal_version_parts)
+foreach(part MAJOR MINOR PATCH TWEAK)
+  if(PROJECT_VERSION_${part} STREQUAL "")
+    list(APPEND pedestal_version_parts 0)
+  else()
+    list(APPEND pedestal_version_parts ${PROJECT_VERSION_${part}})
+  endif()
+endforeach()
+list(JOIN pedestal_version_parts "," PEDESTAL_VERSION_RC)
+list(JOIN pedestal_version_parts ", " PEDESTAL_VERSION_RC_TEXT)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/PedestalVersion.h.in
+               ${PROJECT_BINARY_DIR}/generated/PedestalVersion.h @ONLY)
 add_library(pedestal_version INTERFACE)
-target_compile_definitions(pedestal_version INTERFACE PEDESTAL_VERSION="${PROJECT_VERSION}")
+target_include_directories(pedestal_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
 # pedestal_install_program(TARGET COMMAND)
 # Installs a program as bin/COMMAND, the lower-case name a Debian user types;

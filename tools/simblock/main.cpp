@@ -5,6 +5,8 @@
 
 #include "shm/TS_P_0001_02_genericSim.h"
 
+#include "PedestalVersion.h"
+
 #include <CLI/CLI.hpp>
 
 using namespace simblock;
