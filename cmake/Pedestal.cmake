@@ -46,12 +46,11 @@ add_library(pedestal_version INTERFACE)
 target_include_directories(pedestal_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
 # pedestal_install_program(TARGET COMMAND)
-# Installs a program as bin/COMMAND, the lower-case name a Debian user types;
-# Windows keeps the target's own name (bin/TARGET.exe).
+# Installs a program as bin/COMMAND, the lower-case name a Debian user types.
+# On Windows the ZIP's one folder is laid out by win32/ alone.
 function(pedestal_install_program target command)
   include(GNUInstallDirs)
   if(WIN32)
-    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     return()
   endif()
   install(PROGRAMS $<TARGET_FILE:${target}> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME ${command})

@@ -6,8 +6,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
                 qt6-base-dev libgl-dev libcli11-dev python3)
 TEST_PACKAGES=(xvfb xauth x11-utils)
 # scripts/package.sh: what makes the packages, and what tests them.
-PACKAGE_PACKAGES=(dpkg-dev file help2man)
-PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils)
+PACKAGE_PACKAGES=(dpkg-dev file help2man nsis)
+PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils wine wine64)
 
 # pedestal_build BUILD_DIR [cmake -D options...]
 pedestal_build() {

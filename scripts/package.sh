@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the packages a rig builder installs and leaves them in dist/:
-#   pedestal_<version>_amd64.deb   (CPack's DEB generator, Release build)
+#   pedestal_<version>_amd64.deb          CPack's DEB generator, Release build
+#   pedestal-<version>-win64.zip          scripts/windows.sh's ZIP
+#   pedestal-<version>-win64-setup.exe    NSIS installer of the ZIP's files
 # Installs what a fresh Debian 12 lacks.
 #   --test                 then runs the package tests (ctest -L package): lintian,
-#                          and an install into a fresh Debian 12 root; needs root
+#                          an install into a fresh Debian 12 root (needs root), and
+#                          the installer under Wine
 #   PEDESTAL_PACKAGE_BUILD build folder (default build-package)
 #   PEDESTAL_ROOTFS_CACHE  the tests' cached Debian root (default /var/cache/pedestal)
 set -euo pipefail
@@ -42,6 +45,24 @@ mkdir -p "$dist"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 cp "$build/cpack/pedestal_${version}_amd64.deb" "$dist/"
 echo "dist/pedestal_${version}_amd64.deb"
+
+# The Windows installer carries the files of the ZIP that scripts/windows.sh
+# packs; that script runs first when the ZIP is missing or older than a source.
+zip=$dist/pedestal-${version}-win64.zip
+if [ -f "$PEDESTAL_ROOT/scripts/windows.sh" ]; then
+    newer=""
+    if [ -f "$zip" ]; then
+        newer=$(find "$PEDESTAL_ROOT" \( -path "$PEDESTAL_ROOT/build*" -o -path "$dist" \
+            -o -path "$PEDESTAL_ROOT/.git" \) -prune -o -type f -newer "$zip" -print -quit)
+    fi
+    if [ ! -f "$zip" ] || [ -n "$newer" ]; then
+        bash "$PEDESTAL_ROOT/scripts/windows.sh"
+    fi
+    "$PEDESTAL_ROOT/packaging/windows/make_installer.sh" "$zip" "$version" \
+        "$dist/pedestal-${version}-win64-setup.exe" >/dev/null
+    echo "dist/pedestal-${version}-win64.zip"
+    echo "dist/pedestal-${version}-win64-setup.exe"
+fi
 
 if [ $run_tests = 1 ]; then
     cd "$build"
