@@ -6,12 +6,13 @@ target_compile_options(pedestal_warnings INTERFACE -Wall -Wextra -Wpedantic -Wer
 
 # pedestal_library(NAME folder SOURCES ... [DEPS ...])
 # A static library for one subsystem folder, aliased as pedestal::NAME, whose
-# headers are included as "folder/Header.h" from the project root.
+# headers are included as "folder/Header.h" from the project root (and the
+# build's own, such as "PedestalVersion.h", from its generated/ folder).
 function(pedestal_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   add_library(pedestal::${name} ALIAS ${name})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE pedestal_warnings)
 endfunction()
 
