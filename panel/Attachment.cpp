@@ -7,8 +7,18 @@ Attachment::Attachment() = default;
 
 Attachment::~Attachment() = default;
 
+// The failure box holds at most 99 characters.
+static std::string BoxText(const char* errorText) {
+    char text[100];
+    FormatIntoBuffer(text, sizeof text, "%s", errorText);
+    return text;
+}
+
 bool Attachment::Attach(const char* blockName) {
     Detach();
+    m_bNamed = blockName != nullptr;
+    if (m_bNamed && m_BlockName != blockName)
+        m_BlockName = blockName;
     m_pShm = blockName != nullptr ? std::make_unique<TS_P_0001_02_Shm>(blockName)
                                   : std::make_unique<TS_P_0001_02_Shm>();
     if (m_pShm->IsValid()) {
@@ -16,10 +26,7 @@ bool Attachment::Attach(const char* blockName) {
         m_FailureText.clear();
         return true;
     }
-    // The failure box holds at most 99 characters.
-    char text[100];
-    FormatIntoBuffer(text, sizeof text, "%s", m_pShm->GetErrorText());
-    m_FailureText = text;
+    m_FailureText = BoxText(m_pShm->GetErrorText());
     m_pSimBlock = nullptr;
     return false;
 }
@@ -33,10 +40,58 @@ GenericSimBlock* Attachment::Block() const {
     return m_pOverride != nullptr ? m_pOverride : m_pSimBlock;
 }
 
-GenericSimBlock* Attachment::BlockForTick() {
+GenericSimBlock* Attachment::LookForTick() {
+    m_TicksToLook = kTicksPerLook;
+    Look(true, Clock::now());
     return Block();
 }
 
 GenericSimBlock* Attachment::BlockForCommand() {
+    Look(true, Clock::now());
     return Block();
+}
+
+bool Attachment::HandOverNotice(std::string& text) {
+    text = m_Notice;
+    m_bNoticePending = false;
+    return true;
+}
+
+// Texts told before a tick hands them over are kept together, in order.
+void Attachment::Tell(const std::string& text) {
+    if (m_bNoticePending)
+        m_Notice += "\n" + text;
+    else
+        m_Notice = text;
+    m_bNoticePending = true;
+}
+
+void Attachment::Look(bool lookAtName, Clock::time_point now) {
+    if (m_pSimBlock != nullptr && m_pShm->Check(lookAtName) != BlockHealth::Ok) {
+        Tell(m_pShm->GetErrorText());
+        // An attempt that fails for the reason just told says nothing more.
+        m_LastRetryText = BoxText(m_pShm->GetErrorText());
+        // Lowers the count where the old block still holds it, and lets the
+        // old mapping go.
+        Detach();
+        m_bLost = true;
+        m_NextRetry = now;
+    }
+    if (m_bLost && now >= m_NextRetry)
+        AttachAgain(now);
+}
+
+void Attachment::AttachAgain(Clock::time_point now) {
+    if (Attach(m_bNamed ? m_BlockName.c_str() : nullptr)) {
+        m_bLost = false;
+        Tell("Attached to the shared memory block again");
+        return;
+    }
+    // Runs on without a block, as after a failed start-up; each new reason
+    // is said once.
+    m_NextRetry = now + kRetryPeriod;
+    if (FailureText() != m_LastRetryText) {
+        m_LastRetryText = FailureText();
+        Tell(FailureText());
+    }
 }

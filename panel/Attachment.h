@@ -1,8 +1,17 @@
 // The pedestal's hold on the simulator's shared block: attaching as start-up
 // does, the text a view shows when that fails, and the block the commands
 // and the tick act on.
+//
+// Another program may shrink the block or remove it and create another under
+// its name. The tick looks at the block about once a second (every 15th tick;
+// the others make no call at all), a command looks before it writes, and a
+// touch past a shrunk end in between is caught by the view's fault guard. A
+// lost block is said once (the text start-up would give for it), released,
+// and attached again the way start-up attaches; while that fails the
+// pedestal runs without a block and tries again every few seconds.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -31,17 +40,46 @@ public:
     // and benchmarks. Null returns to the attachment.
     void UseBlock(GenericSimBlock* block) { m_pOverride = block; }
 
-    // The block a tick acts on, or null without one.
-    GenericSimBlock* BlockForTick();
-    // The block a command acts on, or null without one.
+    // The block a tick acts on, or null without one; looks at the block when
+    // the last look is a second old.
+    GenericSimBlock* BlockForTick() {
+        if (--m_TicksToLook > 0)
+            return m_pOverride != nullptr ? m_pOverride : m_pSimBlock;
+        return LookForTick();
+    }
+    // The block a command acts on, or null without one; looks at it first.
     GenericSimBlock* BlockForCommand();
+    // A text for the user since the last call (a block lost, attached again,
+    // or still not attachable); false when there is none.
+    bool TakeNotice(std::string& text) { return m_bNoticePending && HandOverNotice(text); }
+
+    using Clock = std::chrono::steady_clock;
+    // Ticks come every 60 ms; even a clock read costs more than the rest of
+    // an idle tick, so the ticks are counted: a look every 15, about once a
+    // second.
+    static constexpr int kTicksPerLook = 15;
+    static constexpr std::chrono::milliseconds kRetryPeriod{3000};
     // The block as it stands, without any check.
     GenericSimBlock* Block() const;
 
     TS_P_0001_02_Shm* Shm() const { return m_pShm.get(); }
 
 private:
+    GenericSimBlock* LookForTick();
+    bool HandOverNotice(std::string& text);
+    void Look(bool lookAtName, Clock::time_point now);
+    void AttachAgain(Clock::time_point now);
+    void Tell(const std::string& text);
+
     std::unique_ptr<TS_P_0001_02_Shm> m_pShm;
+    std::string m_BlockName;
+    bool m_bNamed = false;
+    bool m_bLost = false;
+    int m_TicksToLook = 0;
+    Clock::time_point m_NextRetry{};
+    std::string m_Notice;
+    bool m_bNoticePending = false;
+    std::string m_LastRetryText;
     GenericSimBlock* m_pSimBlock = nullptr;
     GenericSimBlock* m_pOverride = nullptr;
     std::string m_FailureText;

@@ -140,6 +140,8 @@ Update PedestalCore::Tick() {
     GenericSimBlock* block = m_Attachment.BlockForTick();
     Update update;
     update.changes = kTicked;
+    if (m_Attachment.TakeNotice(m_Notice))
+        update.changes |= kNotice;
     update.changes |= ShowFlaps(block) ? kFlapPicture : 0u;
     update.changes |= ShowSpeedBrake(block) ? kSpeedBrakePicture : 0u;
     update.changes |= ShowGear(block) ? kGearPicture : 0u;

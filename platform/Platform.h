@@ -16,8 +16,10 @@
 //   be touched). A view never reaches past the object's end: asking for more
 //   fails with ENXIO. GetMappedViewSize (below) says how much may be touched.
 // - On POSIX a HANDLE is a small object (descriptor and name) known to this
-//   layer; an unknown or closed handle is refused with EBADF. Views stay valid
-//   after their handle is closed, as on Windows.
+//   layer; an unknown or closed handle is refused with EBADF. A handle closed
+//   on another thread during a call is either used whole by that call or
+//   refused with EBADF, never half-used. Views stay valid after their handle
+//   is closed, as on Windows.
 // - A mapping outlives the processes that used it (the simulator may still
 //   hold it); nothing here removes it.
 #pragma once

@@ -2,6 +2,7 @@
 // mappings are POSIX shared-memory objects (/dev/shm on Linux) so that other
 // programs can attach by the same plain name.
 #include "platform/Platform.h"
+#include "platform/mapping_handle_posix.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -15,18 +16,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 namespace {
 
 thread_local DWORD t_lastError = 0;
-
-struct MappingHandle {
-    int fd;
-    bool writable;
-    char name[NAME_MAX + 2]; // leading slash, name, terminator
-};
 
 struct View {
     std::size_t mappedLength; // what munmap needs
@@ -47,17 +41,18 @@ std::map<const void*, View>& Views() {
 }
 
 // Every live handle, so that a stale or foreign pointer is refused with EBADF
-// instead of being used, and so that a handle a caller never closes (the
-// create step's, by design) stays reachable rather than counting as a leak.
-std::set<const void*>& Handles() {
-    static auto* handles = new std::set<const void*>;
+// instead of being used, and so that a handle a caller never closes stays
+// reachable rather than counting as a leak.
+std::map<const void*, std::shared_ptr<MappingHandle>>& Handles() {
+    static auto* handles = new std::map<const void*, std::shared_ptr<MappingHandle>>;
     return *handles;
 }
 
 HANDLE Publish(std::unique_ptr<MappingHandle> handle) {
+    std::shared_ptr<MappingHandle> shared(std::move(handle));
     std::lock_guard<std::mutex> lock(RegistryMutex());
-    Handles().insert(handle.get());
-    return handle.release();
+    Handles()[shared.get()] = shared;
+    return shared.get();
 }
 
 HANDLE Fail(int code) {
@@ -82,13 +77,6 @@ bool SetObjectName(MappingHandle* handle, LPCSTR name) {
     return true;
 }
 
-MappingHandle* AsMapping(HANDLE handle) {
-    std::lock_guard<std::mutex> lock(RegistryMutex());
-    if (Handles().count(handle) == 0)
-        return nullptr;
-    return static_cast<MappingHandle*>(handle);
-}
-
 // Both strerror_r flavours, whichever the C library declares.
 [[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
     return result == 0 ? buffer : "Unknown error";
@@ -105,6 +93,14 @@ std::string SystemMessage(DWORD code) {
 }
 
 } // namespace
+
+std::shared_ptr<const MappingHandle> FindMapping(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    auto found = Handles().find(handle);
+    if (found == Handles().end())
+        return nullptr;
+    return found->second;
+}
 
 HANDLE CreateFileMappingA(HANDLE file, SECURITY_ATTRIBUTES*, DWORD protect, DWORD maximumSizeHigh,
                           DWORD maximumSizeLow, LPCSTR name) {
@@ -167,7 +163,7 @@ HANDLE OpenFileMappingA(DWORD access, BOOL inheritHandle, LPCSTR name) {
 
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow,
                      SIZE_T bytes) {
-    MappingHandle* handle = AsMapping(mapping);
+    const std::shared_ptr<const MappingHandle> handle = FindMapping(mapping);
     if (handle == nullptr)
         return Fail(EBADF);
     const bool write = (access & FILE_MAP_WRITE) != 0;
@@ -236,24 +232,21 @@ SIZE_T GetMappedViewSize(LPCVOID address) {
 }
 
 BOOL CloseHandle(HANDLE object) {
-    MappingHandle* handle = nullptr;
+    std::shared_ptr<MappingHandle> handle;
     {
         std::lock_guard<std::mutex> lock(RegistryMutex());
-        if (Handles().erase(object) != 0)
-            handle = static_cast<MappingHandle*>(object);
+        auto found = Handles().find(object);
+        if (found != Handles().end()) {
+            handle = std::move(found->second);
+            Handles().erase(found);
+        }
     }
     if (handle == nullptr) {
         t_lastError = EBADF;
         return 0;
     }
-    // Views stay valid after the handle closes, as on Windows.
-    int result = close(handle->fd);
-    int error = errno;
-    delete handle;
-    if (result != 0) {
-        t_lastError = static_cast<DWORD>(error);
-        return 0;
-    }
+    // The descriptor closes with the last reference, here unless a call on
+    // another thread is still using it. Views stay valid, as on Windows.
     return 1;
 }
 

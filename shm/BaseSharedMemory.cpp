@@ -25,7 +25,8 @@ void BaseSharedMemory::RegisterConfig() {
 }
 
 BaseSharedMemory::BaseSharedMemory()
-    : m_Name{}, m_hMapping(nullptr), m_pData(nullptr), m_Size(0), m_bFoundExisting(false) {
+    : m_Name{}, m_hMapping(nullptr), m_pData(nullptr), m_Size(0), m_hCreated(nullptr),
+      m_bFoundExisting(false) {
     RegisterConfig();
 }
 
@@ -56,6 +57,9 @@ bool BaseSharedMemory::CreateMapping(std::uint32_t size) {
         return false;
     }
     m_bFoundExisting = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (m_hCreated != nullptr)
+        CloseHandle(m_hCreated);
+    m_hCreated = created;
     return true;
 }
 
@@ -92,6 +96,18 @@ bool BaseSharedMemory::OpenAndMap() {
 void BaseSharedMemory::Close() {
     UnmapViewOfFile(m_pData);
     CloseHandle(m_hMapping);
+}
+
+void BaseSharedMemory::Release() {
+    if (m_pData != nullptr)
+        UnmapViewOfFile(m_pData);
+    if (m_hMapping != nullptr)
+        CloseHandle(m_hMapping);
+    if (m_hCreated != nullptr)
+        CloseHandle(m_hCreated);
+    m_pData = nullptr;
+    m_hMapping = nullptr;
+    m_hCreated = nullptr;
 }
 
 std::size_t BaseSharedMemory::GetMappedSize() const {

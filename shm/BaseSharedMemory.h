@@ -3,8 +3,8 @@
 // with one read/write view of the whole of it. A derived class sets m_Name
 // and m_Size, then calls OpenAndMap or CreateAndMap; every failure returns
 // false and leaves its text in the error report ("OpenFileMapping (Code: 2)").
-// Only Close releases the view and handle; the destructor leaves them, since
-// the derived class decides whether other users still need the block.
+// Close and Release free the view and handles; the destructor leaves them,
+// since the derived class decides whether other users still need the block.
 #pragma once
 
 #include "platform/Platform.h"
@@ -26,8 +26,8 @@ public:
     static void RegisterConfig();
 
     // Create (or find) the mapping at m_Size, open it and map it. The create
-    // step's handle is deliberately not kept: the creating process holds that
-    // extra reference until it ends.
+    // step's handle is an extra reference that Close leaves open and only
+    // Release closes.
     bool CreateAndMap();
     bool OpenAndMap();
     // After CreateAndMap: whether its create step met a mapping that already
@@ -36,6 +36,10 @@ public:
     // Unmaps and closes; the fields keep their old values, which must not be
     // used afterwards.
     void Close();
+    // Unmaps the view and closes every handle this object holds, including
+    // the create step's, whatever state a failed step left them in, and
+    // forgets them; a second call does nothing. The block itself stays.
+    void Release();
 
     void* GetData() const { return m_pData; }
     // Bytes of the view that may be touched: the mapping's own size, which
@@ -67,5 +71,6 @@ protected:
     bool MapView();
 
 private:
+    HANDLE m_hCreated;
     bool m_bFoundExisting;
 };

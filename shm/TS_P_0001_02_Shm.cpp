@@ -1,9 +1,12 @@
 #include "shm/TS_P_0001_02_Shm.h"
 
 #include "configcontrol/ConfigControl.h"
+#include "platform/BlockWatch.h"
+#include "platform/FaultGuard.h"
 #include "textfunctions/TextFunctions.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <thread>
 
@@ -12,6 +15,7 @@ static const char kShmHeaderRevision[] = "%Z% Classes TS2146 TS_P_0001_02_Shm $R
 static const char kLayoutId[] = TS_P_0001_02_GENERICSIM_ID;
 static const char kLayoutPart[] = TS_P_0001_02_GENERICSIM_PART;
 static const char kOrigin[] = "TS_P_0001_02_Shm::TS_P_0001_02_Shm";
+static const char kCheckOrigin[] = "TS_P_0001_02_Shm::Check";
 
 static ConfigOnceFlag s_ShmRegistered = 0;
 
@@ -67,6 +71,8 @@ void TS_P_0001_02_Shm::Attach(const char* blockName) {
         AttachExisting();
         return;
     }
+    // An open that got its handle but failed to map must not leave it behind.
+    Release();
     if (!CreateAndMap()) {
         ReportSystemError();
         return;
@@ -92,6 +98,35 @@ void TS_P_0001_02_Shm::InitialiseNewBlock() {
     m_bConnected = true;
     m_bVersionOk = true;
     m_bCreated = true;
+    m_Guard = GuardMappedRange(GetData(), GetMappedSize());
+}
+
+BlockHealth TS_P_0001_02_Shm::Check(bool lookAtName) {
+    if (!IsValid())
+        return BlockHealth::Gone;
+    if (m_Health != BlockHealth::Ok)
+        return m_Health;
+    const bool covers = MappingCovers(m_hMapping, kGenericSimSize, m_CheckedSize);
+    if (MappedRangeFaulted(m_Guard) || !covers) {
+        m_Health = MappedRangeFaulted(m_Guard) ? BlockHealth::Faulted : BlockHealth::Shrunk;
+        ReportTooSmall(m_CheckedSize);
+        return m_Health;
+    }
+    if (!lookAtName)
+        return BlockHealth::Ok;
+    switch (CheckMappingName(m_hMapping)) {
+    case MappingName::Same:
+        return BlockHealth::Ok;
+    case MappingName::Replaced:
+        m_Health = BlockHealth::Replaced;
+        SetError(kCheckOrigin, "Shared Memory Block Replaced\nIts name now belongs to another block");
+        return m_Health;
+    case MappingName::Missing:
+        m_Health = BlockHealth::Gone;
+        SetError(kCheckOrigin, "Shared Memory Block Removed\nNo block has its name any more");
+        return m_Health;
+    }
+    return BlockHealth::Ok;
 }
 
 void TS_P_0001_02_Shm::AttachExisting() {
@@ -100,16 +135,10 @@ void TS_P_0001_02_Shm::AttachExisting() {
             ReportSystemError();
             return;
         }
-        const std::size_t mapped = GetMappedSize();
-        if (mapped < kGenericSimSize) {
-            char message[128];
-            FormatIntoBuffer(
-                message, sizeof message,
-                "Shared Memory Block Too Small\nIt has %zu bytes, this program needs %u", mapped,
-                static_cast<unsigned>(kGenericSimSize));
-            SetError(kOrigin, message);
+        if (GetMappedSize() < kGenericSimSize) {
+            ReportTooSmall(GetMappedSize());
             // Nothing may touch a view that ends early, so it goes at once.
-            Close();
+            Release();
             return;
         }
     }
@@ -120,7 +149,16 @@ void TS_P_0001_02_Shm::AttachExisting() {
         SetError(kOrigin, "Shared Memory Version Mismatch\nPlease rebuild software");
         return;
     }
+    m_Guard = GuardMappedRange(GetData(), GetMappedSize());
     UserCount(m_pBlock).fetch_add(1);
+}
+
+void TS_P_0001_02_Shm::ReportTooSmall(std::uint64_t size) {
+    char message[128];
+    FormatIntoBuffer(message, sizeof message,
+                     "Shared Memory Block Too Small\nIt has %llu bytes, this program needs %u",
+                     static_cast<unsigned long long>(size), static_cast<unsigned>(kGenericSimSize));
+    SetError(kOrigin, message);
 }
 
 // A POSIX object is created empty and sized afterwards, and on every system
@@ -182,19 +220,32 @@ void TS_P_0001_02_Shm::SetUpSectionPointers() {
 }
 
 TS_P_0001_02_Shm::~TS_P_0001_02_Shm() {
-    if (!IsValid())
-        return;
-    // Lower the count, or as the last user set it to 0 and release; the
-    // compare-exchange makes the test and the store one step against other
-    // copies of this program detaching at the same moment.
+    if (IsValid() && CountReachable())
+        LeaveCount();
+    UnguardMappedRange(m_Guard);
+    // Whatever this process holds goes, whether it was the last user, not the
+    // last, refused, half attached or lost; the block stays for the others.
+    Release();
+}
+
+// A block that shrank below the count, or whose view now reads zeros, has no
+// count of ours left to lower.
+bool TS_P_0001_02_Shm::CountReachable() const {
+    std::uint64_t size = 0;
+    return !MappedRangeFaulted(m_Guard) &&
+           MappingCovers(m_hMapping, offsetof(GenericSimBlock, userCount) + sizeof(std::int32_t),
+                         size);
+}
+
+// Lower the count, or as the last user set it to 0; the compare-exchange
+// makes the test and the store one step against other copies of this
+// program detaching at the same moment.
+void TS_P_0001_02_Shm::LeaveCount() {
     auto count = UserCount(m_pBlock);
     std::int32_t seen = count.load();
     for (;;) {
         const std::int32_t next = seen > 1 ? seen - 1 : 0;
-        if (count.compare_exchange_weak(seen, next)) {
-            if (next == 0)
-                Close();
+        if (count.compare_exchange_weak(seen, next))
             return;
-        }
     }
 }

@@ -12,6 +12,16 @@
 #include "shm/TS_P_0001_02_genericSim.h"
 
 #include <chrono>
+#include <cstdint>
+
+// What a valid attachment finds when it looks at its block again.
+enum class BlockHealth {
+    Ok,
+    Shrunk,   // the object is now smaller than the layout
+    Replaced, // the block's name now names another object
+    Gone,     // nothing has the block's name any more
+    Faulted,  // a touch past the object's shrunk end was caught; the view reads zeros
+};
 
 class TS_P_0001_02_Shm : public BaseSharedMemory {
 public:
@@ -20,8 +30,9 @@ public:
     // Attaches under another mapping name: for tests and tools that must never
     // touch the real block a running simulator holds.
     explicit TS_P_0001_02_Shm(const char* blockName);
-    // A valid attachment lowers userCount; the last user sets it to 0 and
-    // releases its view and handle. The block itself is never removed.
+    // A valid attachment lowers userCount, the last user sets it to 0; every
+    // attachment then releases its own view and handles. The block itself is
+    // never removed.
     ~TS_P_0001_02_Shm();
 
     TS_P_0001_02_Shm(const TS_P_0001_02_Shm&) = delete;
@@ -31,6 +42,18 @@ public:
     GenericSimBlock* GetBlock() const { return m_pBlock; }
     // Whether this attachment created, cleared and stamped the block.
     bool CreatedBlock() const { return m_bCreated; }
+
+    // Whether the block still stands as attached: the object's size through
+    // the kept handle (one system call), and with lookAtName whether the name
+    // still names it (two more; about once a second is enough). Anything but
+    // Ok makes the attachment lost for good: it sets the error text start-up
+    // would give ("Shared Memory Block Too Small" with the sizes) or names the
+    // change, and the owner stops touching the block and attaches anew. On
+    // Windows a block can only answer Ok. An attachment that is not valid
+    // answers Gone and keeps its text.
+    BlockHealth Check(bool lookAtName);
+    // The object's size as the last Check found it.
+    std::uint64_t GetCheckedSize() const { return m_CheckedSize; }
 
     // The layout version text stamped into versionText by the creator and
     // compared by every opener: the identification line after its part number,
@@ -51,6 +74,9 @@ private:
     bool WaitForCreator();
     void InitialiseNewBlock();
     void ReportSystemError();
+    void ReportTooSmall(std::uint64_t size);
+    void LeaveCount();
+    bool CountReachable() const;
     bool CheckVersion() const;
     void SetUpSectionPointers();
 
@@ -58,4 +84,7 @@ private:
     bool m_bVersionOk = false;
     GenericSimBlock* m_pBlock = nullptr;
     bool m_bCreated = false;
+    int m_Guard = -1;
+    BlockHealth m_Health = BlockHealth::Ok;
+    std::uint64_t m_CheckedSize = 0;
 };

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -232,4 +235,57 @@ TEST(FormatMessageA, GivesSystemTextWithLineEndInFreeableBuffer) {
     EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 2, 0, room, sizeof room, nullptr),
               26u);
     EXPECT_STREQ(room, "No such file or directory\n");
+}
+
+// One thread maps a handle while another closes it and opens other objects,
+// which takes the freed descriptor number: each map must either see the
+// handle's own object or be refused with EBADF, never touch freed memory.
+TEST(FileMapping, HandleClosedOnAnotherThreadIsRefusedCleanly) {
+    ScopedName target("race_target");
+    ScopedName decoy("race_decoy");
+    for (const auto& [name, mark] : {std::pair{&target.name, 'T'}, std::pair{&decoy.name, 'D'}}) {
+        HANDLE mapping = Create(*name, 4096);
+        ASSERT_NE(mapping, nullptr);
+        auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        ASSERT_NE(view, nullptr);
+        view[0] = mark;
+        UnmapViewOfFile(view);
+        CloseHandle(mapping);
+    }
+    std::atomic<HANDLE> shared{nullptr};
+    std::atomic<bool> stop{false};
+    std::thread closer([&] {
+        while (!stop.load()) {
+            if (HANDLE handle = shared.exchange(nullptr))
+                CloseHandle(handle);
+            if (HANDLE other = OpenFileMappingA(FILE_MAP_READ, 0, decoy.name.c_str()))
+                CloseHandle(other);
+        }
+    });
+    int mapped = 0;
+    int refused = 0;
+    int wrongObject = 0;
+    int otherErrors = 0;
+    for (int round = 0; round < 20000; ++round) {
+        HANDLE handle = OpenFileMappingA(FILE_MAP_ALL_ACCESS, 0, target.name.c_str());
+        ASSERT_NE(handle, nullptr);
+        shared.store(handle);
+        if (auto* view = static_cast<char*>(MapViewOfFile(handle, FILE_MAP_READ, 0, 0, 0))) {
+            ++mapped;
+            wrongObject += view[0] != 'T' ? 1 : 0;
+            UnmapViewOfFile(view);
+        } else if (GetLastError() == static_cast<DWORD>(EBADF)) {
+            ++refused;
+        } else {
+            ++otherErrors;
+        }
+        if (HANDLE mine = shared.exchange(nullptr))
+            CloseHandle(mine);
+    }
+    stop.store(true);
+    closer.join();
+    EXPECT_EQ(wrongObject, 0);
+    EXPECT_EQ(otherErrors, 0);
+    EXPECT_EQ(mapped + refused, 20000);
+    RecordProperty("refused", refused);
 }

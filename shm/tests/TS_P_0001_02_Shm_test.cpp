@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -93,8 +95,8 @@ TEST(TS_P_0001_02_Shm, SecondUserRaisesCountAndItsEndLowersIt) {
     EXPECT_EQ(first->GetBlock()->userCount, 1);
     EXPECT_EQ(first->GetBlock()->flapLever[2], 1);
     EXPECT_STREQ(first->GetBlock()->versionText, kVersion);
-    // A user that is not the last keeps its view.
-    EXPECT_EQ(GetMappedViewSize(secondView), 128648u);
+    // A user that is not the last releases its own view all the same.
+    EXPECT_EQ(GetMappedViewSize(secondView), 0u);
 
     void* firstView = first->GetData();
     first.reset();
@@ -250,4 +252,175 @@ TEST(TS_P_0001_02_Shm, CreatorKilledHalfWayGivesErrorAfterBoundedWait) {
             EXPECT_EQ(view.block()->versionText[0], 0);
         }
     }
+}
+
+namespace {
+
+std::size_t OpenDescriptors() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+std::size_t MappedObjects() {
+    std::ifstream maps("/proc/self/maps");
+    std::size_t count = 0;
+    for (std::string line; std::getline(maps, line);)
+        count += line.find("/dev/shm/") != std::string::npos ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+// Re-attaching after a lost block must not cost a descriptor or a mapping
+// each time, whatever way the attachment ended.
+TEST(TS_P_0001_02_Shm, AttachAndDetachCyclesGiveBackEveryDescriptorAndMapping) {
+    shmtest::ScopedName shared("cycles_shared");
+    shmtest::ScopedName fresh("cycles_fresh");
+    shmtest::ScopedName foreign("cycles_foreign");
+    shmtest::ScopedName small("cycles_small");
+    ASSERT_TRUE(shmtest::MakeForeignBlock(foreign.str(), 128648, "other layout", 3));
+    ASSERT_TRUE(shmtest::MakeForeignBlock(small.str(), 4096));
+    { TS_P_0001_02_Shm warmUp(fresh.c_str()); }
+    shm_unlink(shmtest::ObjectPath(fresh.str()).c_str());
+    const std::size_t descriptors = OpenDescriptors();
+    const std::size_t mappings = MappedObjects();
+
+    auto holder = std::make_unique<TS_P_0001_02_Shm>(shared.c_str());
+    ASSERT_TRUE(holder->IsValid());
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        switch (cycle % 4) {
+        case 0: { // not the last user
+            TS_P_0001_02_Shm second(shared.c_str());
+            ASSERT_TRUE(second.IsValid());
+            ASSERT_EQ(second.GetBlock()->userCount, 2);
+            break;
+        }
+        case 1: { // creator and last user of a block that is then removed
+            TS_P_0001_02_Shm creator(fresh.c_str());
+            ASSERT_TRUE(creator.CreatedBlock());
+            break;
+        }
+        case 2: { // another layout version
+            TS_P_0001_02_Shm refused(foreign.c_str());
+            ASSERT_FALSE(refused.IsValid());
+            break;
+        }
+        default: // the last user of a block that stays
+            holder.reset();
+            holder = std::make_unique<TS_P_0001_02_Shm>(shared.c_str());
+            ASSERT_EQ(holder->GetBlock()->userCount, 1);
+            break;
+        }
+        shm_unlink(shmtest::ObjectPath(fresh.str()).c_str());
+    }
+    holder.reset();
+    // Too small, and a creator that never finished: each waits for the
+    // creator first, so a few rounds only.
+    shmtest::ScopedName unstamped("cycles_unstamped");
+    ASSERT_TRUE(shmtest::MakeForeignBlock(unstamped.str(), 128648));
+    for (const shmtest::ScopedName* name : {&small, &unstamped}) {
+        TS_P_0001_02_Shm refused(name->c_str());
+        EXPECT_FALSE(refused.IsValid());
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(MappedObjects(), mappings);
+    shmtest::RawView view(foreign.str());
+    EXPECT_EQ(view.block()->userCount, 3);
+}
+
+namespace {
+
+void Truncate(const std::string& name, off_t size) {
+    const int fd = shm_open(shmtest::ObjectPath(name).c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    close(fd);
+}
+
+std::string TooSmall(std::uint64_t size) {
+    return std::string(kOrigin) + "Shared Memory Block Too Small\nIt has " + std::to_string(size) +
+           " bytes, this program needs 128648";
+}
+
+} // namespace
+
+TEST(TS_P_0001_02_Shm, CheckNamesAShrunkReplacedOrRemovedBlockAndStaysLost) {
+    shmtest::ScopedName name("check");
+    struct Case {
+        const char* what;
+        void (*change)(const std::string&);
+        BlockHealth withoutName;
+        BlockHealth withName;
+        const char* text; // null: the too-small text with the size
+        std::int32_t countAfter;
+    };
+    const Case cases[] = {
+        {"shrunk", [](const std::string& n) { Truncate(n, 4096); }, BlockHealth::Shrunk,
+         BlockHealth::Shrunk, nullptr, -1},
+        {"one byte short", [](const std::string& n) { Truncate(n, 128647); }, BlockHealth::Shrunk,
+         BlockHealth::Shrunk, nullptr, 0},
+        {"removed", [](const std::string& n) { shm_unlink(shmtest::ObjectPath(n).c_str()); },
+         BlockHealth::Ok, BlockHealth::Gone,
+         "TS_P_0001_02_Shm::Check\nShared Memory Block Removed\nNo block has its name any more", -1},
+        {"replaced",
+         [](const std::string& n) {
+             shm_unlink(shmtest::ObjectPath(n).c_str());
+             shmtest::MakeForeignBlock(n, 128648, kVersion, 0);
+         },
+         BlockHealth::Ok, BlockHealth::Replaced,
+         "TS_P_0001_02_Shm::Check\nShared Memory Block Replaced\nIts name now belongs to another "
+         "block",
+         0},
+    };
+    for (const Case& c : cases) {
+        shm_unlink(shmtest::ObjectPath(name.str()).c_str());
+        auto shm = std::make_unique<TS_P_0001_02_Shm>(name.c_str());
+        ASSERT_TRUE(shm->IsValid());
+        EXPECT_EQ(shm->Check(true), BlockHealth::Ok) << c.what;
+        EXPECT_EQ(shm->GetCheckedSize(), 128648u);
+        c.change(name.str());
+        EXPECT_EQ(shm->Check(false), c.withoutName) << c.what;
+        EXPECT_EQ(shm->Check(true), c.withName) << c.what;
+        EXPECT_EQ(shm->GetErrorText(),
+                  c.text != nullptr ? std::string(c.text) : TooSmall(shm->GetCheckedSize()))
+            << c.what;
+        // Lost for good, even once the block is whole again.
+        if (c.withName != BlockHealth::Ok && shmtest::Exists(name.str()))
+            Truncate(name.str(), 128648);
+        EXPECT_EQ(shm->Check(true), c.withName) << c.what;
+        void* view = shm->GetData();
+        shm.reset();
+        EXPECT_EQ(GetMappedViewSize(view), 0u) << c.what;
+        if (c.countAfter >= 0 && shmtest::Exists(name.str())) {
+            shmtest::RawView raw(name.str());
+            EXPECT_EQ(raw.block()->userCount, c.countAfter) << c.what;
+        }
+    }
+}
+
+TEST(TS_P_0001_02_Shm, TouchOfABlockShrunkUnderTheAttachmentIsSurvivedAndReported) {
+    shmtest::ScopedName name("faulted");
+    for (off_t size : {off_t{0}, off_t{4096}, off_t{128647}}) {
+        shm_unlink(shmtest::ObjectPath(name.str()).c_str());
+        TS_P_0001_02_Shm shm(name.c_str());
+        ASSERT_TRUE(shm.IsValid());
+        Truncate(name.str(), size);
+        // The tick's writes, as if the check had not run yet.
+        shm.GetBlock()->speedBrakeLever = 3;
+        shm.GetBlock()->aidControlsHeartbeat += 1;
+        // A block one byte short still holds the fields the tick writes.
+        const BlockHealth expected = size == 128647 ? BlockHealth::Shrunk : BlockHealth::Faulted;
+        EXPECT_EQ(shm.Check(false), expected) << size;
+        EXPECT_EQ(shm.GetErrorText(), TooSmall(static_cast<std::uint64_t>(size)));
+    }
+}
+
+TEST(TS_P_0001_02_Shm, CheckOfAnAttachmentThatIsNotValidAnswersGone) {
+    shmtest::ScopedName name("checkinvalid");
+    ASSERT_TRUE(shmtest::MakeForeignBlock(name.str(), 128648, "other", 1));
+    TS_P_0001_02_Shm shm(name.c_str());
+    EXPECT_EQ(shm.Check(true), BlockHealth::Gone);
+    EXPECT_STREQ(shm.GetErrorText(), kMismatch);
 }

@@ -1,9 +1,13 @@
 #include "tools/simblock/BlockAccess.h"
 
+#include "platform/BlockWatch.h"
+#include "platform/FaultGuard.h"
 #include "platform/Platform.h"
 #include "shm/TS_P_0001_02_Shm.h"
 #include "tools/simblock/FieldCatalogue.h"
 #include "tools/simblock/PedestalView.h"
+
+#include <cstdio>
 
 namespace simblock {
 namespace {
@@ -17,25 +21,59 @@ std::string TooSmallMessage(const std::string& name, std::uint64_t size) {
            std::to_string(sizeof(GenericSimBlock)) + " of this build's layout";
 }
 
+std::string ModeText(unsigned mode) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", mode);
+    return octal;
+}
+
+// The system's text, and for a refusal the permission this command needs.
+std::string RefusalMessage(const std::string& name, int code, Access access,
+                           const ObjectInfo& info) {
+    std::string message = "block " + name + ": " + SystemText(code);
+    if (!IsPermissionError(code))
+        return message;
+    message += access == Access::Write ? "; changing it needs write permission"
+                                       : "; reading it needs read permission";
+    if (info.exists)
+        message += " (mode " + ModeText(info.mode) + ", owner " + info.owner + ")";
+    return message;
+}
+
 } // namespace
 
 std::string ExpectedVersion() {
     return TS_P_0001_02_Shm::GetLayoutVersion();
 }
 
+std::string ChangeText(Change change, std::uint64_t size) {
+    switch (change) {
+    case Change::Shrunk:
+        return "block shrank to " + std::to_string(size) + " bytes";
+    case Change::Replaced:
+        return "block was replaced; following the new one";
+    case Change::Removed:
+        return "block was removed";
+    case Change::None:
+        break;
+    }
+    return "block unchanged";
+}
+
 MappedBlock::~MappedBlock() {
+    UnguardMappedRange(m_Guard);
     if (m_pBlock != nullptr)
         UnmapViewOfFile(m_pBlock);
     if (m_hMapping != nullptr)
         CloseHandle(m_hMapping);
 }
 
-Exit MappedBlock::Open(const std::string& name, std::string& message) {
+Exit MappedBlock::Open(const std::string& name, Access access, std::string& message) {
     if (!CheckBlockName(name, message))
         return Exit::Usage;
     m_Info = ExamineObject(name);
     if (!m_Info.exists) {
-        message = m_Info.error != 0 ? "block " + name + ": " + SystemText(m_Info.error)
+        message = m_Info.error != 0 ? RefusalMessage(name, m_Info.error, Access::Read, m_Info)
                                     : MissingMessage(name);
         return m_Info.error != 0 ? Exit::Failure : Exit::Missing;
     }
@@ -43,24 +81,27 @@ Exit MappedBlock::Open(const std::string& name, std::string& message) {
         message = TooSmallMessage(name, m_Info.size);
         return Exit::TooSmall;
     }
-    m_hMapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, 0, name.c_str());
+    const DWORD rights = access == Access::Write ? FILE_MAP_ALL_ACCESS : FILE_MAP_READ;
+    m_hMapping = OpenFileMappingA(rights, 0, name.c_str());
     if (m_hMapping == nullptr) {
         const DWORD code = GetLastError();
         message = code == ERROR_FILE_NOT_FOUND
                       ? MissingMessage(name)
-                      : "block " + name + ": " + SystemText(static_cast<int>(code));
+                      : RefusalMessage(name, static_cast<int>(code), access, m_Info);
         return code == ERROR_FILE_NOT_FOUND ? Exit::Missing : Exit::Failure;
     }
-    m_pBlock =
-        static_cast<GenericSimBlock*>(MapViewOfFile(m_hMapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    m_pBlock = static_cast<GenericSimBlock*>(MapViewOfFile(m_hMapping, rights, 0, 0, 0));
     if (m_pBlock == nullptr) {
-        message = "block " + name + ": " + SystemText(static_cast<int>(GetLastError()));
+        message = RefusalMessage(name, static_cast<int>(GetLastError()), access, m_Info);
         return Exit::Failure;
     }
+    m_Guard = GuardMappedRange(m_pBlock, GetMappedViewSize(m_pBlock));
     // The object may have shrunk since it was examined; touching past its end
     // would kill the tool, so the view's own size decides.
     const std::size_t mappedSize = GetMappedViewSize(m_pBlock);
     if (mappedSize < sizeof(GenericSimBlock)) {
+        UnguardMappedRange(m_Guard);
+        m_Guard = -1;
         UnmapViewOfFile(m_pBlock);
         m_pBlock = nullptr;
         m_Info.size = mappedSize;
@@ -73,6 +114,21 @@ Exit MappedBlock::Open(const std::string& name, std::string& message) {
         return Exit::ForeignVersion;
     }
     return Exit::Ok;
+}
+
+Change MappedBlock::Check(std::uint64_t& size) const {
+    const bool covers = MappingCovers(m_hMapping, sizeof(GenericSimBlock), size);
+    if (!covers || MappedRangeFaulted(m_Guard))
+        return Change::Shrunk;
+    switch (CheckMappingName(m_hMapping)) {
+    case MappingName::Replaced:
+        return Change::Replaced;
+    case MappingName::Missing:
+        return Change::Removed;
+    case MappingName::Same:
+        break;
+    }
+    return Change::None;
 }
 
 std::string MappedBlock::VersionFound() const {

@@ -27,11 +27,23 @@ ObjectInfo ExamineObject(const std::string& name);
 // Returns 0, or the system's error code.
 int RemoveObject(const std::string& name);
 bool IsMissingError(int code);
+bool IsPermissionError(int code);
 std::string SystemText(int code);
 std::string ObjectPath(const std::string& name);
 
 // Names the system would refuse are refused here with a message.
 bool CheckBlockName(const std::string& name, std::string& error);
+
+// Inspecting needs only read permission on the block; changing it needs
+// write permission too.
+enum class Access { Read, Write };
+
+// What became of a mapped block since it was opened.
+enum class Change { None, Shrunk, Replaced, Removed };
+
+// "block shrank to 4096 bytes", "block was replaced; following the new one",
+// "block was removed".
+std::string ChangeText(Change change, std::uint64_t size);
 
 class MappedBlock {
 public:
@@ -41,17 +53,26 @@ public:
     MappedBlock& operator=(const MappedBlock&) = delete;
 
     // Ok, Missing, TooSmall, ForeignVersion (mapped, so that the version text
-    // can still be shown), Usage for a bad name, or Failure; message says why.
-    Exit Open(const std::string& name, std::string& message);
+    // can still be shown), Usage for a bad name, or Failure; message says why,
+    // naming the permission that is missing when the system refused access.
+    Exit Open(const std::string& name, Access access, std::string& message);
 
-    GenericSimBlock& Block() const { return *m_pBlock; }
+    const GenericSimBlock& Block() const { return *m_pBlock; }
+    // Only after Open with Access::Write: the view is read-only otherwise.
+    GenericSimBlock& WritableBlock() const { return *m_pBlock; }
     bool IsMapped() const { return m_pBlock != nullptr; }
     const ObjectInfo& Info() const { return m_Info; }
     std::string VersionFound() const;
 
+    // Whether the mapped object still covers the layout and its name still
+    // names it; size receives the object's size now. A touch past a shrunk
+    // end reads zeros instead of killing the tool, and counts as Shrunk.
+    Change Check(std::uint64_t& size) const;
+
 private:
     void* m_hMapping = nullptr;
     GenericSimBlock* m_pBlock = nullptr;
+    int m_Guard = -1;
     ObjectInfo m_Info;
 };
 

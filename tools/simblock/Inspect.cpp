@@ -162,7 +162,7 @@ Exit RunGet(const std::string& name, const std::vector<std::string>& items, bool
             requests.push_back({std::string(item.name), &item, std::nullopt, nullptr});
 
     MappedBlock mapped;
-    const Exit opened = mapped.Open(name, error);
+    const Exit opened = mapped.Open(name, Access::Read, error);
     if (opened != Exit::Ok && opened != Exit::ForeignVersion) {
         PrintError(error);
         return opened;

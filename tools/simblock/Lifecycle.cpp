@@ -36,7 +36,7 @@ Exit RunCreate(const std::string& name) {
                          name.c_str());
     }
     MappedBlock mapped;
-    const Exit state = mapped.Open(name, error);
+    const Exit state = mapped.Open(name, Access::Read, error);
     if (state != Exit::Ok) {
         PrintError(error);
         return state;
@@ -51,7 +51,7 @@ Exit RunRemove(const std::string& name, bool force) {
     std::string error;
     if (!force) {
         MappedBlock mapped;
-        const Exit state = mapped.Open(name, error);
+        const Exit state = mapped.Open(name, Access::Read, error);
         if (state == Exit::TooSmall || state == Exit::ForeignVersion) {
             PrintError(error + "; its users cannot be told, so it stays (--force removes it)");
             return state;

@@ -73,6 +73,10 @@ bool IsMissingError(int code) {
     return code == ENOENT;
 }
 
+bool IsPermissionError(int code) {
+    return code == EACCES || code == EPERM;
+}
+
 std::string SystemText(int code) {
     return std::strerror(code);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,10 @@ std::string_view SpeedBrakeName(std::int32_t lever);
 // The block's version text as the attaching class compares it: up to the
 // first NUL, or all 64 bytes when there is none.
 std::string VersionTextOf(const GenericSimBlock& block);
+
+// The shortest time over which a still heartbeat means no pedestal: three of
+// its 60 ms ticks, so that one late tick is never taken for a dead pedestal.
+inline constexpr std::chrono::milliseconds kLivenessWindow{180};
 
 // A heartbeat that moved forward (modulo 2^32) between two samples.
 bool HeartbeatRose(std::int32_t before, std::int32_t after);

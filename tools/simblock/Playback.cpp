@@ -39,7 +39,7 @@ bool SleepUntil(Clock::time_point when) {
 Exit RunRecord(const RecordOptions& options) {
     MappedBlock mapped;
     std::string error;
-    const Exit opened = mapped.Open(options.name, error);
+    const Exit opened = mapped.Open(options.name, Access::Read, error);
     if (opened != Exit::Ok) {
         PrintError(error);
         return opened;
@@ -103,7 +103,7 @@ Exit RunReplay(const ReplayOptions& options) {
     }
     MappedBlock mapped;
     std::string error;
-    const Exit opened = mapped.Open(options.name, error);
+    const Exit opened = mapped.Open(options.name, Access::Write, error);
     if (opened != Exit::Ok) {
         PrintError(error + "; nothing written");
         return opened;
@@ -115,7 +115,7 @@ Exit RunReplay(const ReplayOptions& options) {
         const auto offset = std::chrono::duration<double>(step.seconds / options.speed);
         if (!SleepUntil(start + std::chrono::duration_cast<Clock::duration>(offset)))
             break;
-        ApplyWrites(mapped.Block(), step.writes);
+        ApplyWrites(mapped.WritableBlock(), step.writes);
         ++done;
     }
     std::fprintf(stderr, "simblock: replayed %zu of %zu lines into %s\n", done, steps.size(),

@@ -19,12 +19,12 @@ Exit RunSet(const std::string& name, const std::vector<std::string>& settings) {
     }
     MappedBlock mapped;
     std::string error;
-    const Exit opened = mapped.Open(name, error);
+    const Exit opened = mapped.Open(name, Access::Write, error);
     if (opened != Exit::Ok) {
         PrintError(error + "; nothing written");
         return opened;
     }
-    ApplyWrites(mapped.Block(), parsed.writes);
+    ApplyWrites(mapped.WritableBlock(), parsed.writes);
     for (const Write& write : parsed.writes)
         std::printf("%s=%s\n", Label(write.ref).c_str(), FormatValue(write.value).c_str());
     return Exit::Ok;

@@ -9,6 +9,7 @@
 
 #include "shm/TS_P_0001_02_genericSim.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -25,14 +26,22 @@ struct Liveness {
     bool alive = false;
 };
 
+// Polls until the heartbeat moves or the window ends; a window shorter than
+// three pedestal ticks could fall between two ticks and call a live pedestal
+// stale.
 Liveness SampleHeartbeat(const GenericSimBlock& block, int sampleMs) {
     Liveness live;
     const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::max<std::chrono::steady_clock::duration>(
+                                 std::chrono::milliseconds(sampleMs), kLivenessWindow);
     live.before = ReadPedestal(block).heartbeat;
-    std::this_thread::sleep_for(std::chrono::milliseconds(sampleMs));
-    live.after = ReadPedestal(block).heartbeat;
+    live.after = live.before;
+    while (!live.alive && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        live.after = ReadPedestal(block).heartbeat;
+        live.alive = HeartbeatRose(live.before, live.after);
+    }
     live.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    live.alive = HeartbeatRose(live.before, live.after);
     return live;
 }
 
@@ -107,24 +116,40 @@ void PrintText(const std::string& name, Exit state, const MappedBlock& mapped,
 
 } // namespace
 
+// A block that shrinks, is removed or is replaced while its heartbeat is
+// sampled is named and looked at again, so the report describes what the
+// name holds now; a few changes in a row end with what was found last.
 Exit RunStatus(const StatusOptions& options) {
-    MappedBlock mapped;
-    std::string error;
-    const Exit state = mapped.Open(options.name, error);
-    if (state == Exit::Usage || state == Exit::Failure) {
-        PrintError(error);
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        MappedBlock mapped;
+        std::string error;
+        const Exit state = mapped.Open(options.name, Access::Read, error);
+        if (state == Exit::Usage || state == Exit::Failure) {
+            PrintError(error);
+            return state;
+        }
+        std::optional<Liveness> live;
+        if (state == Exit::Ok)
+            live = SampleHeartbeat(mapped.Block(), options.sampleMs);
+        std::uint64_t size = 0;
+        const Change change = mapped.IsMapped() ? mapped.Check(size) : Change::None;
+        if (change != Change::None) {
+            PrintError(ChangeText(change, size) +
+                       (change == Change::Replaced ? ""
+                                                   : " while its heartbeat was sampled; looking "
+                                                     "again"));
+            if (attempt < kAttempts)
+                continue;
+        }
+        if (options.json)
+            PrintJson(options.name, state, mapped, live);
+        else
+            PrintText(options.name, state, mapped, live);
+        if (state != Exit::Ok)
+            PrintError(error);
         return state;
     }
-    std::optional<Liveness> live;
-    if (state == Exit::Ok)
-        live = SampleHeartbeat(mapped.Block(), options.sampleMs);
-    if (options.json)
-        PrintJson(options.name, state, mapped, live);
-    else
-        PrintText(options.name, state, mapped, live);
-    if (state != Exit::Ok)
-        PrintError(error);
-    return state;
 }
 
 } // namespace simblock

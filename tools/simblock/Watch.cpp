@@ -5,11 +5,16 @@
 #include "tools/simblock/Console.h"
 #include "tools/simblock/FieldCatalogue.h"
 #include "tools/simblock/Items.h"
+#include "tools/simblock/PedestalView.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -22,6 +27,7 @@ constexpr auto kHighlight = std::chrono::seconds(3);
 // About eight pedestal ticks: a heartbeat that has not moved for this long
 // belongs to no running pedestal.
 constexpr auto kStaleAfter = std::chrono::milliseconds(500);
+static_assert(kStaleAfter >= kLivenessWindow);
 
 bool ColourWanted() {
     const char* noColour = std::getenv("NO_COLOR");
@@ -31,15 +37,22 @@ bool ColourWanted() {
 class Heartbeat {
 public:
     void Sample(std::int32_t value, Clock::time_point now) {
-        if (m_Seen && HeartbeatRose(m_Value, value))
+        if (m_Seen && HeartbeatRose(m_Value, value)) {
+            m_bRose = true;
             m_LastRise = now;
+        }
         if (!m_Seen)
             m_Start = now;
         m_Seen = true;
         m_Value = value;
         m_Now = now;
     }
-    bool Alive() const { return m_LastRise && m_Now - *m_LastRise < kStaleAfter; }
+    // A new block: its heartbeat says nothing of the old one's pedestal.
+    void Forget() {
+        m_Seen = false;
+        m_bRose = false;
+    }
+    bool Alive() const { return m_bRose && m_Now - m_LastRise < kStaleAfter; }
     bool Known() const { return Alive() || m_Now - m_Start >= kStaleAfter; }
 
 private:
@@ -47,7 +60,8 @@ private:
     std::int32_t m_Value = 0;
     Clock::time_point m_Start;
     Clock::time_point m_Now;
-    std::optional<Clock::time_point> m_LastRise;
+    bool m_bRose = false;
+    Clock::time_point m_LastRise;
 };
 
 class LiveView {
@@ -58,6 +72,15 @@ public:
         std::fputs("\x1b[?25l\x1b[2J", stdout);
     }
     ~LiveView() { std::fputs("\x1b[?25h\n", stdout); }
+
+    // A line under the view naming what became of the block, until the next.
+    void Note(const std::string& text) { m_Note = UtcTimestamp() + " " + text; }
+
+    void Waiting() {
+        std::printf("\x1b[H%s\x1b[K\n%s\x1b[K\n\x1b[J%s\x1b[K\n", m_Title.c_str(),
+                    UtcTimestamp().c_str(), m_Note.c_str());
+        std::fflush(stdout);
+    }
 
     void Draw(const PedestalView& view, const Heartbeat& heartbeat, Clock::time_point now) {
         std::printf("\x1b[H%s\x1b[K\n%s\x1b[K\n\x1b[K\n", m_Title.c_str(), UtcTimestamp().c_str());
@@ -76,6 +99,7 @@ public:
         }
         std::printf(" %-12s %s\x1b[K\n", "pedestal",
                     heartbeat.Alive() ? "alive" : (heartbeat.Known() ? "stale" : "..."));
+        std::printf("\x1b[K\n%s\x1b[K\n", m_Note.c_str());
         std::fflush(stdout);
     }
 
@@ -84,6 +108,7 @@ private:
     bool m_Colour;
     std::vector<std::string> m_Lines;
     std::vector<std::optional<Clock::time_point>> m_Changed;
+    std::string m_Note;
 };
 
 // Every element but the identity of the block and the heartbeat, whose
@@ -136,38 +161,119 @@ private:
     std::optional<bool> m_Alive;
 };
 
+// The block being watched, or none while it is too small or missing; a
+// block that shrinks, is removed or is replaced is named, never fatal, and a
+// block under the name again is followed.
+class Follower {
+public:
+    explicit Follower(std::string name) : m_Name(std::move(name)) {}
+
+    // Opens the block; Ok, or why not (message).
+    Exit Open(std::string& message) {
+        m_Mapped = std::make_unique<MappedBlock>();
+        const Exit opened = m_Mapped->Open(m_Name, Access::Read, message);
+        if (opened != Exit::Ok && opened != Exit::ForeignVersion)
+            m_Mapped.reset();
+        return opened;
+    }
+
+    // Looks at the block; on a change names it and lets the block go.
+    std::optional<std::string> Lost() {
+        std::uint64_t size = 0;
+        const Change change = m_Mapped->Check(size);
+        if (change == Change::None)
+            return std::nullopt;
+        m_Mapped.reset();
+        m_bWaited = change != Change::Replaced;
+        if (change == Change::Shrunk)
+            return ChangeText(change, size) + "; waiting for a whole block";
+        return ChangeText(change, size) + (m_bWaited ? "; waiting for a new one" : "");
+    }
+
+    // Tries the name again; a text once it holds a block again, or once for
+    // each new reason it cannot be followed.
+    std::optional<std::string> Retry() {
+        std::string message;
+        const Exit opened = Open(message);
+        if (opened == Exit::Ok) {
+            m_LastRefusal.clear();
+            if (!std::exchange(m_bWaited, false))
+                return std::nullopt;
+            return "block " + m_Name + " is back; following it";
+        }
+        m_Mapped.reset();
+        if (message == m_LastRefusal)
+            return std::nullopt;
+        m_LastRefusal = message;
+        return message;
+    }
+
+    bool Attached() const { return m_Mapped != nullptr; }
+    const GenericSimBlock& Block() const { return m_Mapped->Block(); }
+    std::string Version() const { return m_Mapped->VersionFound(); }
+
+private:
+    std::string m_Name;
+    std::unique_ptr<MappedBlock> m_Mapped;
+    std::string m_LastRefusal;
+    bool m_bWaited = false;
+};
+
 } // namespace
 
 Exit RunWatch(const WatchOptions& options) {
-    MappedBlock mapped;
+    Follower block(options.name);
     std::string error;
-    const Exit opened = mapped.Open(options.name, error);
+    const Exit opened = block.Open(error);
     if (opened == Exit::ForeignVersion)
-        std::printf("version %s\n", QuoteText(mapped.VersionFound()).c_str());
+        std::printf("version %s\n", QuoteText(block.Version()).c_str());
     if (opened != Exit::Ok) {
         PrintError(error);
         return opened;
     }
     CatchStopSignals();
-    const GenericSimBlock& block = mapped.Block();
     const bool live = !options.log && isatty(STDOUT_FILENO) != 0;
     std::optional<LiveView> view;
     std::optional<ChangeLog> log;
     if (live)
-        view.emplace(options.name, mapped.VersionFound());
+        view.emplace(options.name, block.Version());
     else
-        log.emplace(options.name, mapped.VersionFound(), block);
+        log.emplace(options.name, block.Version(), block.Block());
+    const auto note = [&](const std::string& text) {
+        if (view)
+            view->Note(text);
+        else
+            std::printf("%s %s\n", UtcTimestamp().c_str(), text.c_str());
+    };
     Heartbeat heartbeat;
     RunLimit limit(options.bounds);
     auto next = Clock::now();
     while (limit.Next()) {
         const auto now = Clock::now();
-        const PedestalView snapshot = ReadPedestal(block);
-        heartbeat.Sample(snapshot.heartbeat, now);
-        if (view)
-            view->Draw(snapshot, heartbeat, now);
-        else
-            log->Sample(block, heartbeat);
+        if (block.Attached())
+            if (const auto lost = block.Lost())
+                note(*lost);
+        if (!block.Attached()) {
+            if (const auto retried = block.Retry())
+                note(*retried);
+            if (block.Attached()) {
+                heartbeat.Forget();
+                if (log)
+                    log.emplace(options.name, block.Version(), block.Block());
+            }
+        }
+        if (block.Attached()) {
+            const PedestalView snapshot = ReadPedestal(block.Block());
+            heartbeat.Sample(snapshot.heartbeat, now);
+            if (view)
+                view->Draw(snapshot, heartbeat, now);
+            else
+                log->Sample(block.Block(), heartbeat);
+        } else if (view) {
+            view->Waiting();
+        } else {
+            std::fflush(stdout);
+        }
         next += kPeriod;
         std::this_thread::sleep_until(next);
     }

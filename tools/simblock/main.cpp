@@ -9,6 +9,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
+#include <cstdlib>
+
 using namespace simblock;
 
 namespace {
@@ -21,8 +24,22 @@ void AddJson(CLI::App* command, bool& json) {
     command->add_flag("--json", json, "one line of JSON for scripts");
 }
 
+// CLI11's range checks let NaN through (both comparisons are false), and an
+// infinite duration would mean "for ever": every floating-point option
+// refuses both before any other check.
+const CLI::Validator kFinite(
+    [](std::string& text) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (end != text.c_str() && *end == '\0' && !std::isfinite(value))
+            return "Value " + text + " is not a finite number";
+        return std::string();
+    },
+    "FINITE");
+
 void AddBounds(CLI::App* command, Bounds& bounds) {
     command->add_option("--duration", bounds.durationSeconds, "stop after SECONDS")
+        ->check(kFinite)
         ->check(CLI::PositiveNumber);
     command->add_option("--count", bounds.count, "stop after N samples")
         ->check(CLI::PositiveNumber);
@@ -47,7 +64,9 @@ static int Run(int argc, char** argv) {
                   "whether a pedestal's heartbeat is rising.");
     AddName(statusCommand, name);
     AddJson(statusCommand, status.json);
-    statusCommand->add_option("--sample-ms", status.sampleMs, "how long to watch the heartbeat")
+    statusCommand
+        ->add_option("--sample-ms", status.sampleMs,
+                     "longest time to watch the heartbeat for a rise (at least 180)")
         ->capture_default_str()
         ->check(CLI::Range(1, 60000));
     statusCommand->callback([&] {
@@ -121,6 +140,7 @@ static int Run(int argc, char** argv) {
         ->check(CLI::ExistingFile);
     replayCommand->add_option("--speed", replay.speed, "pace factor, 2 plays twice as fast")
         ->capture_default_str()
+        ->check(kFinite)
         ->check(CLI::Range(0.01, 1000.0));
     replayCommand->footer(std::string(kRecordingFormat) + "\n\n" + kExitCodeHelp);
     replayCommand->callback([&] {
