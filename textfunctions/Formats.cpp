@@ -1,5 +1,6 @@
 #include "configcontrol/ConfigControl.h"
 #include "textfunctions/TextFunctions.h"
+#include "textfunctions/UtcTime.h"
 
 #include <climits>
 #include <cmath>
@@ -187,8 +188,7 @@ char* FormatUtcHoursMinutes(char* dest, const std::int32_t* time) {
     // Windows cannot break down a time before 1970, and the text must not
     // depend on the platform.
     if (time && *time >= 0) {
-        const std::time_t t = *time;
-        if (gmtime_r(&t, &fields))
+        if (BreakUtcTime(*time, fields))
             std::snprintf(work, sizeof work, "%02d:%02d", fields.tm_hour, fields.tm_min);
     }
     std::memcpy(dest, work, kUtcHoursMinutesSize - 1);

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
-#if defined(__GNUC__) || defined(__clang__)
+#if defined(__MINGW32__)
+// mingw-w64 builds use its C99 printf (__USE_MINGW_ANSI_STDIO), not msvcrt's.
+#define TF_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define TF_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define TF_PRINTF_FORMAT(fmt, args)

@@ -49,7 +49,7 @@ const std::string kRevisionStringRow = "        ConfigControl |              TS3
                                        "     RevisionString |        1.2 | \n";
 
 std::string FileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path); // text mode: Windows ends the lines with CR LF
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -81,7 +81,7 @@ TEST_F(ConfigReportTest, RowsAreAsWideAsTheRules) {
     RegisterConfigControl();
     CloseConfigReport();
     std::vector<std::size_t> widths;
-    std::ifstream in(Path("report.txt"), std::ios::binary);
+    std::ifstream in(Path("report.txt"));
     for (std::string line; std::getline(in, line);)
         widths.push_back(line.size());
     const std::vector<std::size_t> expected{88, 0, 94, 93, 94, 94, 94, 94, 94, 94, 94, 94, 94, 94};

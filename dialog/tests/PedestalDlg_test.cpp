@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <climits>
 #include <csignal>
 #include <cstddef>
@@ -62,6 +64,7 @@ private slots:
     void runningTimerTicks();
 
     void versionMismatchShowsTheErrorAndRunsOn();
+    void shrunkBlockIsToldWithoutStoppingTheTick();
     void unnamableBlockShowsTheSystemsText();
 
     void controlsSitAtTheirTemplateRectangles();
@@ -385,6 +388,24 @@ void PedestalDlgTest::versionMismatchShowsTheErrorAndRunsOn() {
     m_Dlg.reset();
     QVERIFY(SameBytes(untouched, m_Block));
     QCOMPARE(m_Block->userCount, 1);
+}
+
+void PedestalDlgTest::shrunkBlockIsToldWithoutStoppingTheTick() {
+    QStringList notices;
+    m_Dlg->SetNoticeFunction(
+        [&](QWidget*, const QString& text, const QString& caption) { notices << caption << text; });
+    const std::string path = "/dev/shm/" + std::string(m_Name->c_str());
+    QCOMPARE(::truncate(path.c_str(), 4096), 0);
+    Tick(Attachment::kTicksPerLook + 1);
+    QCOMPARE(notices.size(), 2);
+    QCOMPARE(notices[0], QString("CPedestalDlg::SetUpSharedMemory"));
+    QVERIFY2(notices[1].contains("Shared Memory Block Too Small"), qPrintable(notices[1]));
+    QCOMPARE(m_Dlg->SimBlock(), nullptr);
+    QVERIFY(m_Dlg->IsTimerRunning());
+    QCOMPARE(Text(IDC_BRAKES_TEXT), QString("Brakes Off"));
+    QVERIFY(m_Boxes.isEmpty()); // no modal box
+    // Grown back for the test's own attachment, which still maps it.
+    QCOMPARE(::truncate(path.c_str(), sizeof(GenericSimBlock)), 0);
 }
 
 void PedestalDlgTest::unnamableBlockShowsTheSystemsText() {

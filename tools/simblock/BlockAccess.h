@@ -28,6 +28,11 @@ ObjectInfo ExamineObject(const std::string& name);
 int RemoveObject(const std::string& name);
 bool IsMissingError(int code);
 bool IsPermissionError(int code);
+// Where a block lives only while a process holds it (Windows), create takes a
+// hold on the new block for the rest of the process and then waits for Ctrl+C;
+// elsewhere both return at once.
+void HoldBlock(const std::string& name);
+void WaitHoldingBlock(const std::string& name);
 std::string SystemText(int code);
 std::string ObjectPath(const std::string& name);
 

@@ -1,5 +1,7 @@
 #include "tools/simblock/Console.h"
 
+#include "textfunctions/UtcTime.h"
+
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -51,7 +53,7 @@ std::string UtcTimestamp() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000;
     std::tm utc{};
-    gmtime_r(&seconds, &utc);
+    BreakUtcTime(seconds, utc);
     char text[96];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,

@@ -34,6 +34,7 @@ Exit RunCreate(const std::string& name) {
         if (!creator.CreatedBlock())
             std::fprintf(stderr, "simblock: another process created %s at the same moment\n",
                          name.c_str());
+        HoldBlock(name);
     }
     MappedBlock mapped;
     const Exit state = mapped.Open(name, Access::Read, error);
@@ -44,6 +45,7 @@ Exit RunCreate(const std::string& name) {
     std::printf("created %s: %llu bytes, version %s, users %d\n", name.c_str(),
                 static_cast<unsigned long long>(mapped.Info().size),
                 QuoteText(mapped.VersionFound()).c_str(), ReadPedestal(mapped.Block()).userCount);
+    WaitHoldingBlock(name);
     return Exit::Ok;
 }
 

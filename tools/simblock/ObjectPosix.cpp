@@ -69,6 +69,10 @@ int RemoveObject(const std::string& name) {
     return shm_unlink(ObjectPath(name).c_str()) == 0 ? 0 : errno;
 }
 
+// A POSIX object outlives its creator.
+void HoldBlock(const std::string&) {}
+void WaitHoldingBlock(const std::string&) {}
+
 bool IsMissingError(int code) {
     return code == ENOENT;
 }
