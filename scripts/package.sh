@@ -52,8 +52,9 @@ zip=$dist/pedestal-${version}-win64.zip
 if [ -f "$PEDESTAL_ROOT/scripts/windows.sh" ]; then
     newer=""
     if [ -f "$zip" ]; then
-        newer=$(find "$PEDESTAL_ROOT" \( -path "$PEDESTAL_ROOT/build*" -o -path "$dist" \
-            -o -path "$PEDESTAL_ROOT/.git" \) -prune -o -type f -newer "$zip" -print -quit)
+        # Tracked files only: tests leave caches in the tree after the ZIP.
+        newer=$(cd "$PEDESTAL_ROOT" && git ls-files -z |
+            find -files0-from - -newer "$zip" -print -quit 2>/dev/null) || true
     fi
     if [ ! -f "$zip" ] || [ -n "$newer" ]; then
         bash "$PEDESTAL_ROOT/scripts/windows.sh"
