@@ -8,7 +8,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: pedestal [--help | --version]\n"
+    "Usage: pedestal [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK]\n"
+    "       pedestal --help | --version\n"
     "The A320 centre pedestal of the simulator rig in one window: thrust detents,\n"
     "flap lever, speed brake, landing gear and parking brakes. A click writes the\n"
     "lever position into the shared block GenericSimSharedMemory (created, cleared\n"
@@ -16,8 +17,13 @@ constexpr const char* kUsage =
     "in force. Ctrl+C or SIGTERM closes the window as its close box does.\n"
     "\n"
     "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n";
+    "  --web [ADDRESS:]PORT  also serve this pedestal to browsers; 127.0.0.1\n"
+    "                        unless ADDRESS says otherwise\n"
+    "  --token TOKEN         the browsers' token, required beyond loopback (made up\n"
+    "                        when not given)\n"
+    "  --block BLOCK         attach to the shared block BLOCK instead\n"
+    "  --help                show this help and exit\n"
+    "  --version             show the version and exit\n";
 
 } // namespace
 

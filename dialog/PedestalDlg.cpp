@@ -310,14 +310,10 @@ void CPedestalDlg::Apply(const Update& update) {
     if (!m_bInitialised)
         return;
     const ShownState& shown = m_Core.Shown();
-    if (update.changes & kFlapPicture)
-        SetPicture(m_FlapPicture, shown.flapBitmap);
-    if (update.changes & kSpeedBrakePicture)
-        SetPicture(m_SpeedBrakePicture, shown.speedBrakeBitmap);
-    if (update.changes & kGearPicture)
-        SetPicture(m_GearPicture, shown.gearBitmap);
-    if (update.changes & kThrustPicture)
-        SetPicture(m_ThrustPicture, shown.thrustBitmap);
+    for (const ShownPicture& picture : kShownPictures) {
+        if (update.changes & picture.change)
+            SetPicture(static_cast<QLabel*>(GetDlgItem(picture.controlId)), shown.*picture.bitmap);
+    }
     if (update.changes & kSliderPosition)
         m_ThrustSlider->setValue(update.sliderPosition);
     if (update.changes & kBrakesCaption)

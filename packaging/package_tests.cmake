@@ -15,10 +15,14 @@ set_tests_properties(package_deb_install PROPERTIES TIMEOUT 900)
 
 # The Windows installer exists where the Windows build does.
 if(EXISTS ${PROJECT_SOURCE_DIR}/scripts/windows.sh)
+  set(windows_programs Pedestal.exe simblock.exe)
+  if(TARGET pedestal-web)
+    list(APPEND windows_programs pedestal-web.exe)
+  endif()
   add_test(NAME package_windows_installer
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/nsis_wine_test.sh
                    ${PEDESTAL_DIST}/pedestal-${PROJECT_VERSION}-win64-setup.exe ${PROJECT_VERSION}
-                   ${CMAKE_CURRENT_BINARY_DIR}/windows-installer)
+                   ${CMAKE_CURRENT_BINARY_DIR}/windows-installer ${windows_programs})
   set_tests_properties(package_windows_installer PROPERTIES
                        LABELS package RUN_SERIAL ON TIMEOUT 600)
 endif()

@@ -8,6 +8,11 @@ TEST_PACKAGES=(xvfb xauth x11-utils)
 # scripts/windows.sh: the mingw-w64 cross-build and Wine to run it.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
                   fonts-wine xvfb xauth googletest libcli11-dev python3)
+# The browser server: Boost.Beast/Asio and nlohmann/json, header-only.
+BUILD_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
+# Browser tests: headless Chromium driven by Selenium from /usr/bin/python3,
+# and xdotool and ImageMagick's import to click and look at the window.
+TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)
 # scripts/package.sh: what makes the packages, and what tests them.
 PACKAGE_PACKAGES=(dpkg-dev file help2man nsis)
 PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils wine wine64)

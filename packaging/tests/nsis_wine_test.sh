@@ -2,12 +2,14 @@
 # Runs the Windows installer silently under Wine, finds the programs, the
 # Start-menu shortcut and the Apps & features entry where they belong, runs the
 # installed simblock.exe, then uninstalls silently and finds all of it gone.
-#   nsis_wine_test.sh SETUP_EXE VERSION WORK_DIR
+#   nsis_wine_test.sh SETUP_EXE VERSION WORK_DIR PROGRAM.exe...
 # The Wine prefix (WORK_DIR/wine) is set up as scripts/windows.sh sets up its
 # own, once, and kept: a fresh one costs about 20 s.
 set -euo pipefail
 
 setup=$1 version=$2 work=$3
+shift 3
+programs=("$@")
 [ -f "$setup" ] || { echo "no installer $setup: run scripts/package.sh first" >&2; exit 1; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -53,7 +55,7 @@ expect "installer's version resource" "$version" "$(pe_version "$setup")"
 # --- setup.exe /S ----------------------------------------------------------
 "$wine" "$setup" /S || fail "setup.exe /S ended with $?"
 wineserver -w
-for program in Pedestal.exe simblock.exe Uninstall.exe; do
+for program in "${programs[@]}" Uninstall.exe; do
     [ -f "$dir/$program" ] || fail "$program is not in C:\\Program Files\\Pedestal"
 done
 echo "ok: programs in C:\\Program Files\\Pedestal: $(cd "$dir" && find . -name '*.exe' | sort | tr '\n' ' ')"

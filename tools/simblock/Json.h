@@ -1,6 +1,10 @@
-// A small writer of compact JSON for the --json outputs. Texts from the block
-// may hold any byte, so bytes outside printable ASCII come out as \u00XX.
+// Compact JSON for the --json outputs, built with nlohmann/json. Texts from
+// the block may hold any byte: each byte is one character (Latin-1), and
+// everything outside printable ASCII comes out as \u00XX. Values written at
+// the top level follow one another in Text().
 #pragma once
+
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <string>
@@ -25,11 +29,16 @@ public:
     const std::string& Text() const { return m_Text; }
 
 private:
-    void Separate();
+    // An object or array being filled, and the key its next member takes.
+    struct Open {
+        nlohmann::ordered_json value;
+        std::string key;
+    };
+    void Put(nlohmann::ordered_json value);
+    void Close();
 
+    std::vector<Open> m_Open;
     std::string m_Text;
-    std::vector<bool> m_First;
-    bool m_AfterKey = false;
 };
 
 } // namespace simblock
