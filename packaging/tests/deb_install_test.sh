@@ -19,18 +19,30 @@ fi
 [ -f "$deb" ] || { echo "no package $deb: run scripts/package.sh first" >&2; exit 1; }
 
 root=$work/root
-mounts=()
 server=""
-cleanup() {
-    [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
-    local i
-    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
-        umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}"
-    done
-    # Never delete through a mount that is still there (the package cache).
-    if ! grep -q " $root/" /proc/mounts; then
-        rm -rf "$root"
+# Every mount under the root, deepest first: this run's, or an interrupted one's.
+unmount_root() {
+    local target
+    awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r |
+        while read -r target; do
+            umount "$target" 2>/dev/null || umount -l "$target"
+        done
+}
+# Never delete through a mount that is still there (the package cache).
+remove_root() {
+    unmount_root
+    if grep -q " $root/" /proc/mounts; then
+        echo "still mounted under $root: not removed" >&2
+        return 1
     fi
+    rm -rf "$root"
+}
+cleanup() {
+    if [ -n "$server" ]; then
+        kill "$server" 2>/dev/null || true
+        wait "$server" 2>/dev/null || true
+    fi
+    remove_root || true
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -38,7 +50,6 @@ in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-
 
 mount_in_root() { # TYPE SOURCE TARGET [OPTIONS]
     mount -t "$1" ${4:+-o "$4"} "$2" "$root$3"
-    mounts+=("$root$3")
 }
 
 # --- A pristine root, bootstrapped once and kept as a tarball -------------
@@ -47,7 +58,7 @@ exec 9>"$cache/lock"
 flock 9
 "$here/bootstrap_root.sh" "$cache/bookworm-minbase.tar"
 
-rm -rf "$root"
+remove_root
 mkdir -p "$root"
 tar -C "$root" -xf "$cache/bookworm-minbase.tar"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
@@ -55,7 +66,6 @@ mount_in_root proc proc /proc
 # The root's own /dev/shm: blocks made there cannot meet the host's.
 mount_in_root tmpfs tmpfs /dev/shm mode=1777
 mount -o bind "$cache/archives" "$root/var/cache/apt/archives"
-mounts+=("$root/var/cache/apt/archives")
 
 # --- apt-get install ./pedestal_*.deb ------------------------------------
 cp "$deb" "$root/tmp/"
@@ -112,7 +122,9 @@ done
 # --- pedestal-web on loopback ---------------------------------------------
 if [ -e "$root/usr/bin/pedestal-web" ]; then
     port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    in_root pedestal-web --name T --bind 127.0.0.1 --port "$port" >"$work/web.log" 2>&1 &
+    # exec: $! is then the server itself, and the lock stays with this script.
+    (exec chroot "$root" env -i PATH=/usr/bin:/bin pedestal-web --name T --bind 127.0.0.1 \
+        --port "$port" >"$work/web.log" 2>&1 9>&-) &
     server=$!
     fetch='import sys, urllib.request
 print(urllib.request.urlopen(f"http://127.0.0.1:{sys.argv[1]}/", timeout=2).read().decode())'
