@@ -49,7 +49,10 @@ echo "dist/pedestal_${version}_amd64.deb"
 # The Windows installer carries the files of the ZIP that scripts/windows.sh
 # packs; that script runs first when the ZIP is missing or older than a source.
 zip=$dist/pedestal-${version}-win64.zip
+setup=$dist/pedestal-${version}-win64-setup.exe
+windows_status=0
 if [ -f "$PEDESTAL_ROOT/scripts/windows.sh" ]; then
+    rm -f "$setup" # never an old one beside a failed build
     newer=""
     if [ -f "$zip" ]; then
         # Tracked files only: tests leave caches in the tree after the ZIP.
@@ -57,15 +60,21 @@ if [ -f "$PEDESTAL_ROOT/scripts/windows.sh" ]; then
             find -files0-from - -newer "$zip" -print -quit 2>/dev/null) || true
     fi
     if [ ! -f "$zip" ] || [ -n "$newer" ]; then
-        bash "$PEDESTAL_ROOT/scripts/windows.sh"
+        # A failed Windows build stops neither the .deb nor its tests.
+        bash "$PEDESTAL_ROOT/scripts/windows.sh" || windows_status=$?
     fi
-    "$PEDESTAL_ROOT/packaging/windows/make_installer.sh" "$zip" "$version" \
-        "$dist/pedestal-${version}-win64-setup.exe" >/dev/null
-    echo "dist/pedestal-${version}-win64.zip"
-    echo "dist/pedestal-${version}-win64-setup.exe"
+    if [ "$windows_status" = 0 ]; then
+        "$PEDESTAL_ROOT/packaging/windows/make_installer.sh" "$zip" "$version" "$setup" >/dev/null
+        echo "dist/pedestal-${version}-win64.zip"
+        echo "dist/pedestal-${version}-win64-setup.exe"
+    else
+        echo "package.sh: scripts/windows.sh failed ($windows_status): no Windows installer" >&2
+    fi
 fi
 
+status=0
 if [ $run_tests = 1 ]; then
-    cd "$build"
-    ctest -L package --output-on-failure
+    (cd "$build" && ctest -L package --output-on-failure) || status=$?
 fi
+[ "$windows_status" = 0 ] || status=$windows_status
+exit "$status"
