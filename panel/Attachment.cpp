@@ -42,7 +42,13 @@ GenericSimBlock* Attachment::Block() const {
 
 GenericSimBlock* Attachment::LookForTick() {
     m_TicksToLook = kTicksPerLook;
-    Look(true, Clock::now());
+    // Ticks faster than the timer's (a caller driving them back to back)
+    // must not make the look more frequent than about once a second.
+    const Clock::time_point now = Clock::now();
+    if (now - m_LastLook >= kLookPeriod) {
+        m_LastLook = now;
+        Look(true, now);
+    }
     return Block();
 }
 

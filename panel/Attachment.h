@@ -58,6 +58,9 @@ public:
     // an idle tick, so the ticks are counted: a look every 15, about once a
     // second.
     static constexpr int kTicksPerLook = 15;
+    // The shortest time between two looks by the tick: a little less than
+    // 15 ticks of 60 ms, so that the timer's ticks look every 15th time.
+    static constexpr std::chrono::milliseconds kLookPeriod{800};
     static constexpr std::chrono::milliseconds kRetryPeriod{3000};
     // The block as it stands, without any check.
     GenericSimBlock* Block() const;
@@ -77,6 +80,7 @@ private:
     bool m_bLost = false;
     int m_TicksToLook = 0;
     Clock::time_point m_NextRetry{};
+    Clock::time_point m_LastLook{};
     std::string m_Notice;
     bool m_bNoticePending = false;
     std::string m_LastRetryText;

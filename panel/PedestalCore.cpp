@@ -8,7 +8,11 @@
 using namespace PedestalStatus;
 
 unsigned Diff(const ShownState& a, const ShownState& b) {
-    const auto differ = [](const char* x, const char* y) { return std::strcmp(x, y) != 0; };
+    // The texts come from the same few literals: equal pointers are the
+    // usual case and need no comparison of characters.
+    const auto differ = [](const char* x, const char* y) {
+        return x != y && std::strcmp(x, y) != 0;
+    };
     unsigned changes = 0;
     changes |= a.flapBitmap != b.flapBitmap ? kFlapPicture : 0u;
     changes |= a.speedBrakeBitmap != b.speedBrakeBitmap ? kSpeedBrakePicture : 0u;
@@ -219,9 +223,10 @@ void PedestalCore::RemoveListener(int key) {
         return;
     // A listener may remove itself (a view closing) while it is being told:
     // empty it now, erase it once the telling is over.
-    if (m_bTelling)
+    if (m_bTelling) {
         found->second = nullptr;
-    else
+        m_bErasePending = true;
+    } else
         m_Listeners.erase(found);
 }
 
@@ -232,5 +237,8 @@ void PedestalCore::Tell(const Update& update) {
             entry.second(update);
     }
     m_bTelling = false;
-    std::erase_if(m_Listeners, [](const auto& entry) { return !entry.second; });
+    if (m_bErasePending) {
+        m_bErasePending = false;
+        std::erase_if(m_Listeners, [](const auto& entry) { return !entry.second; });
+    }
 }

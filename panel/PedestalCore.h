@@ -93,4 +93,5 @@ private:
     std::map<int, Listener> m_Listeners;
     int m_NextListenerKey = 1;
     bool m_bTelling = false;
+    bool m_bErasePending = false;
 };
