@@ -27,32 +27,6 @@ if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 mkdir -p "$prefix/include"
 ln -sfn /usr/include/CLI "$prefix/include/CLI"
-# Boost's and nlohmann/json's headers likewise, with package files of our own
-# that find_package accepts: Debian's would put the build machine's
-# /usr/include on the Windows compiler's path.
-ln -sfn /usr/include/boost "$prefix/include/boost"
-ln -sfn /usr/include/nlohmann "$prefix/include/nlohmann"
-header_package() { # NAME VERSION TARGET: its headers are on every compile's path
-    mkdir -p "$prefix/lib/cmake/$1"
-    cat >"$prefix/lib/cmake/$1/$1Config.cmake" <<EOF
-if(NOT TARGET $3)
-  add_library($3 INTERFACE IMPORTED)
-endif()
-EOF
-    cat >"$prefix/lib/cmake/$1/$1ConfigVersion.cmake" <<EOF
-set(PACKAGE_VERSION $2)
-if(PACKAGE_FIND_VERSION VERSION_GREATER PACKAGE_VERSION)
-  set(PACKAGE_VERSION_COMPATIBLE FALSE)
-else()
-  set(PACKAGE_VERSION_COMPATIBLE TRUE)
-endif()
-EOF
-}
-boost=$(sed -n 's/^#define BOOST_VERSION \([0-9]*\).*/\1/p' /usr/include/boost/version.hpp)
-header_package Boost "$((boost / 100000)).$((boost / 100 % 1000)).$((boost % 100))" Boost::headers
-json=$(sed -n 's/^#define NLOHMANN_JSON_VERSION_\(MAJOR\|MINOR\|PATCH\) \([0-9]*\).*/\2/p' \
-    /usr/include/nlohmann/detail/abi_macros.hpp | paste -sd.)
-header_package nlohmann_json "$json" nlohmann_json::nlohmann_json
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

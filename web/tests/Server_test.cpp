@@ -1,14 +1,12 @@
 // The server as a browser or a stranger meets it, over loopback: what a
 // client is sent, what its commands write, and every refusal, each with the
 // block checked byte for byte afterwards.
-// The panel's headers before any that bring in windows.h, whose IDOK and
-// IDCANCEL macros would clash with the template's names.
+#include "web/tests/TestClient.h"
+
 #include "panel/PedestalCore.h"
 #include "panel/Resources.h"
 #include "shm/TS_P_0001_02_genericSim.h"
-
 #include "web/Server.h"
-#include "web/tests/TestClient.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
