@@ -1,5 +1,6 @@
 #include "app/PedestalApp.h"
 
+#include "PedestalVersion.h"
 #include "dialog/PedestalDlg.h"
 #include "dialog/TerminationSignals.h"
 

@@ -1,3 +1,4 @@
+#include "app/InfoOptions.h"
 #include "app/PedestalApp.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
+    if (AnswerInfoOption(argc, argv))
+        return 0;
     QApplication application(argc, argv);
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments().mid(1))

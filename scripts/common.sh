@@ -14,6 +14,9 @@ WINDOWS_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
 # Browser tests: headless Chromium driven by Selenium from /usr/bin/python3,
 # and xdotool and ImageMagick's import to click and look at the window.
 TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)
+# scripts/package.sh: what makes the packages, and what tests them.
+PACKAGE_PACKAGES=(dpkg-dev file help2man nsis)
+PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils wine wine64)
 
 # pedestal_build BUILD_DIR [cmake -D options...]
 pedestal_build() {

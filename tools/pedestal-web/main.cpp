@@ -6,6 +6,8 @@
 #include "tools/pedestal-web/Termination.h"
 #include "web/Server.h"
 
+#include "PedestalVersion.h"
+
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -22,6 +24,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: pedestal-web [--name BLOCK] [--bind ADDRESS] [--port N] [--token TOKEN]\n"
     "                    [--max-connections N] [--quiet]\n"
+    "       pedestal-web --help | --version\n"
     "Serves the pedestal to browsers. Listens on 127.0.0.1:8080 unless told\n"
     "otherwise; beyond loopback a token is required (made up when not given).\n";
 
@@ -36,12 +39,17 @@ bool ParseNumber(std::string_view text, unsigned long max, unsigned long* value)
     return error == std::errc() && end == text.data() + text.size() && *value <= max;
 }
 
-// False after printing why; *exitNow for --help.
+// False after printing why; *exitNow for --help and --version.
 bool ParseOptions(int argc, char* argv[], Options* options, bool* exitNow) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") {
             std::cout << kUsage;
+            *exitNow = true;
+            return true;
+        }
+        if (option == "--version") {
+            std::cout << "pedestal-web " << PEDESTAL_VERSION << '\n';
             *exitNow = true;
             return true;
         }

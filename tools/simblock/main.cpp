@@ -5,6 +5,8 @@
 
 #include "shm/TS_P_0001_02_genericSim.h"
 
+#include "PedestalVersion.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -49,6 +51,8 @@ static int Run(int argc, char** argv) {
     CLI::App app{"Inspect and drive the simulator's shared block beside running pedestals and "
                  "simulators, without counting as one of its users."};
     app.footer(kExitCodeHelp);
+    app.set_version_flag("--version", std::string("simblock ") + PEDESTAL_VERSION,
+                         "show the version and exit");
     app.require_subcommand(1);
 
     std::string name = kGenericSimName;
