@@ -3,6 +3,7 @@
 #include "panel/PedestalStatus.h"
 #include "panel/PedestalTemplate.h"
 #include "panel/Resources.h"
+#include "panel/ShownPictures.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -2,8 +2,6 @@
 // that say which parts of it changed.
 #pragma once
 
-#include "panel/PedestalTemplate.h"
-
 #include <cstdint>
 
 // Which picture each lever shows (bitmap resource numbers), the five status
@@ -53,18 +51,4 @@ struct Update {
     unsigned changes = 0;
     // Valid when changes has kSliderPosition.
     int sliderPosition = 0;
-};
-
-// The picture control of the window's template that shows each lever, so that
-// every view paints a change in the same place.
-struct ShownPicture {
-    unsigned change;
-    int controlId;
-    int ShownState::*bitmap;
-};
-inline constexpr ShownPicture kShownPictures[] = {
-    {kFlapPicture, IDC_FLAP_PICTURE, &ShownState::flapBitmap},
-    {kSpeedBrakePicture, IDC_SPEED_BRAKE_PICTURE, &ShownState::speedBrakeBitmap},
-    {kGearPicture, IDC_GEAR_PICTURE, &ShownState::gearBitmap},
-    {kThrustPicture, IDC_THRUST_PICTURE, &ShownState::thrustBitmap},
 };
