@@ -37,6 +37,8 @@ static_assert(std::atomic<int>::is_always_lock_free);
 bool CoverWithZeroPages(Slot& slot) {
     void* start = reinterpret_cast<void*>(slot.start.load());
     const int saved = errno;
+    // An anonymous mapping takes no descriptor (-1), and it takes the place of
+    // the view rather than being owned apart from it.
     const void* covered = mmap(start, slot.length.load(), PROT_READ | PROT_WRITE,
                                MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     errno = saved;

@@ -136,6 +136,10 @@ cppcheck_suppress=(
     --suppress=unusedStructMember
     # posix.cfg forbids fd -1 for mmap, which MAP_ANONYMOUS requires.
     "--suppress=invalidFunctionArg:$PEDESTAL_ROOT/platform/platform_posix.cpp"
+    "--suppress=invalidFunctionArg:$PEDESTAL_ROOT/platform/fault_guard_posix.cpp"
+    # The zero pages take the place of the guarded view; they are not owned
+    # apart from it, and go when the view is unmapped.
+    "--suppress=memleak:$PEDESTAL_ROOT/platform/fault_guard_posix.cpp"
     # Qt's moc output checks for <QObject>, which cppcheck does not open.
     "--suppress=preprocessorErrorDirective:$build/*"
     # The table is filled in the constructor's body through a range-for.

@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // The whole block as bytes, to prove a click touched nothing but its fields.
 std::vector<unsigned char> Snapshot(const GenericSimBlock* block) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(block);

@@ -17,7 +17,8 @@
 
 // The sanitizer's own bus-error report would hide the default action the
 // tests look for.
-extern "C" const char* __asan_default_options() {
+// The sanitizer looks the hook up under this name.
+extern "C" const char* __asan_default_options() { // NOLINT(bugprone-reserved-identifier)
     return "handle_sigbus=0";
 }
 
@@ -101,15 +102,16 @@ TEST(BlockWatch, NameIsComparedWithTheHeldObject) {
 
 TEST(FaultGuard, TouchPastTheShrunkEndOfAGuardedViewReadsZerosAndMarksIt) {
     ScopedName scoped("guarded");
-    HANDLE mapping = Create(scoped, 3 * 4096);
+    constexpr std::size_t kPage = 4096;
+    HANDLE mapping = Create(scoped, 3 * kPage);
     auto* view = static_cast<volatile char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(view, nullptr);
     view[0] = 'A';
-    view[2 * 4096] = 'B';
-    const int guard = GuardMappedRange(const_cast<char*>(view), 3 * 4096);
+    view[2 * kPage] = 'B';
+    const int guard = GuardMappedRange(const_cast<char*>(view), 3 * kPage);
     ASSERT_GE(guard, 0);
     EXPECT_FALSE(MappedRangeFaulted(guard));
-    EXPECT_EQ(view[2 * 4096], 'B');
+    EXPECT_EQ(view[2 * kPage], 'B');
     Resize(scoped, 4096);
     EXPECT_EQ(view[2 * 4096 + 10], 0);
     EXPECT_TRUE(MappedRangeFaulted(guard));

@@ -14,6 +14,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -75,8 +76,7 @@ bool ParseOptions(int argc, char* argv[], Options* options, bool* exitNow) {
                    number > 0) {
             options->server.maxConnections = number;
         } else {
-            std::cerr << "pedestal-web: bad option " << option << " '" << value << "'\n"
-                      << kUsage;
+            std::cerr << "pedestal-web: bad option " << option << " '" << value << "'\n" << kUsage;
             return false;
         }
     }
@@ -116,7 +116,7 @@ private:
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+static int Run(int argc, char* argv[]) {
     Options options;
     bool exitNow = false;
     if (!ParseOptions(argc, argv, &options, &exitNow))
@@ -158,4 +158,15 @@ int main(int argc, char* argv[]) {
     attachment.Detach();
     TerminationDone();
     return 0;
+}
+
+int main(int argc, char* argv[]) {
+    // A failure the server could not handle (no memory, a broken system
+    // call) ends the program with a message instead of an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "pedestal-web: " << error.what() << '\n';
+        return 1;
+    }
 }
