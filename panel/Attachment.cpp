@@ -36,10 +36,6 @@ void Attachment::Detach() {
     m_pShm.reset();
 }
 
-GenericSimBlock* Attachment::Block() const {
-    return m_pOverride != nullptr ? m_pOverride : m_pSimBlock;
-}
-
 GenericSimBlock* Attachment::LookForTick() {
     m_TicksToLook = kTicksPerLook;
     // Ticks faster than the timer's (a caller driving them back to back)

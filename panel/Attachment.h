@@ -44,7 +44,7 @@ public:
     // the last look is a second old.
     GenericSimBlock* BlockForTick() {
         if (--m_TicksToLook > 0)
-            return m_pOverride != nullptr ? m_pOverride : m_pSimBlock;
+            return Block();
         return LookForTick();
     }
     // The block a command acts on, or null without one; looks at it first.
@@ -63,7 +63,7 @@ public:
     static constexpr std::chrono::milliseconds kLookPeriod{800};
     static constexpr std::chrono::milliseconds kRetryPeriod{3000};
     // The block as it stands, without any check.
-    GenericSimBlock* Block() const;
+    GenericSimBlock* Block() const { return m_pOverride != nullptr ? m_pOverride : m_pSimBlock; }
 
     TS_P_0001_02_Shm* Shm() const { return m_pShm.get(); }
 
