@@ -24,6 +24,17 @@ constexpr CommandInfo kCommands[] = {
     {Command::ThrustToGa, IDC_THRUST_TOGA, "toga"},
 };
 
+constexpr CommandInfo kHardwareCommands[] = {
+    {Command::FlapsUpStep, IDC_STATIC, "flapsup"},
+    {Command::FlapsDownStep, IDC_STATIC, "flapsdown"},
+    {Command::GearToggle, IDC_STATIC, "geartoggle"},
+    {Command::ThrustBoth, IDC_STATIC, "thrust"},
+    {Command::ThrustLever1, IDC_STATIC, "thrust1"},
+    {Command::ThrustLever2, IDC_STATIC, "thrust2"},
+    {Command::FlapsDetent, IDC_STATIC, "flaps"},
+    {Command::SpeedBrakeDetent, IDC_STATIC, "speedbrake"},
+};
+
 } // namespace
 
 const CommandInfo* CommandTable(int* count) {
@@ -36,7 +47,29 @@ const CommandInfo* FindCommand(std::string_view name) {
         if (name == info.name)
             return &info;
     }
+    for (const CommandInfo& info : kHardwareCommands) {
+        if (name == info.name)
+            return &info;
+    }
     return nullptr;
+}
+
+const CommandInfo* HardwareCommandTable(int* count) {
+    *count = static_cast<int>(std::size(kHardwareCommands));
+    return kHardwareCommands;
+}
+
+bool CommandTakesValue(Command command) {
+    switch (command) {
+    case Command::ThrustBoth:
+    case Command::ThrustLever1:
+    case Command::ThrustLever2:
+    case Command::FlapsDetent:
+    case Command::SpeedBrakeDetent:
+        return true;
+    default:
+        return false;
+    }
 }
 
 const CommandInfo* CommandForControl(int controlId) {

@@ -3,6 +3,7 @@
 #include "panel/PedestalStatus.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace PedestalStatus;
@@ -41,9 +42,14 @@ bool PedestalCore::Execute(Command command, int sliderPosition) {
         // The hold-off applies with or without a block.
         ReleaseSlider(sliderPosition);
         return Block() != nullptr;
+    case Command::SpeedBrakeDetent:
+        SelectSpeedBrake(sliderPosition == 0);
+        return true;
     default:
         break;
     }
+    if (ExecuteHardware(command, sliderPosition))
+        return Block() != nullptr;
     switch (command) {
     case Command::FlapUp:
         SetFlapLever(0);
@@ -136,6 +142,63 @@ void PedestalCore::ReleaseSlider(int position) {
 
 void PedestalCore::SelectSpeedBrake(bool in) {
     m_bSpeedBrakeIn = in;
+}
+
+bool PedestalCore::ExecuteHardware(Command command, int argument) {
+    const auto thrust = [&](int lever) {
+        const int clamped = std::clamp(argument, 0, kThrustArgumentMax);
+        SetThrustLever(lever, static_cast<double>(clamped) / kThrustArgumentPerPercent);
+    };
+    switch (command) {
+    case Command::FlapsUpStep:
+        StepFlaps(-1);
+        return true;
+    case Command::FlapsDownStep:
+        StepFlaps(1);
+        return true;
+    case Command::GearToggle:
+        ToggleGear();
+        return true;
+    case Command::ThrustBoth:
+        thrust(-1);
+        return true;
+    case Command::ThrustLever1:
+        thrust(0);
+        return true;
+    case Command::ThrustLever2:
+        thrust(1);
+        return true;
+    case Command::FlapsDetent:
+        SetFlapLever(std::clamp(argument, kFlapsUp, kFlapsFull));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PedestalCore::StepFlaps(int step) {
+    GenericSimBlock* block = m_Attachment.BlockForCommand();
+    if (block == nullptr)
+        return;
+    const int from = FlapStateOf(block->flapLever, m_FlapState);
+    SetFlapLever(std::clamp(from + step, kFlapsUp, kFlapsFull));
+}
+
+void PedestalCore::ToggleGear() {
+    GenericSimBlock* block = m_Attachment.BlockForCommand();
+    if (block == nullptr)
+        return;
+    SetGear(block->gearLeverUp == 0);
+}
+
+void PedestalCore::SetThrustLever(int lever, double value) {
+    GenericSimBlock* block = m_Attachment.BlockForCommand();
+    if (block == nullptr)
+        return;
+    if (lever != 1)
+        block->thrustLever[0] = value;
+    if (lever != 0)
+        block->thrustLever[1] = value;
 }
 
 // --- Tick --------------------------------------------------------------------

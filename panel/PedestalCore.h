@@ -45,6 +45,11 @@ public:
     void SetThrust(double value);
     void ReleaseSlider(int position);
     void SelectSpeedBrake(bool in);
+    // One flap detent towards Up (-1) or Full (+1) from the block's lever.
+    void StepFlaps(int step);
+    void ToggleGear();
+    // lever 0 or 1, or -1 for both; value in percent of travel.
+    void SetThrustLever(int lever, double value);
 
     // --- Tick ---------------------------------------------------------------
     // Reads the block, moves the shown state, re-asserts the speed brake and
@@ -70,6 +75,8 @@ public:
     void RemoveListener(int key);
 
 private:
+    // The hardware and remote clients' commands; false for any other.
+    bool ExecuteHardware(Command command, int argument);
     bool ShowFlaps(GenericSimBlock* block);
     bool ShowSpeedBrake(GenericSimBlock* block);
     bool ShowGear(GenericSimBlock* block);
