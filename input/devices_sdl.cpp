@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace pedestal::input {
 namespace {
@@ -36,6 +37,7 @@ public:
         if (!m_bStarted)
             return;
         const std::size_t first = events.size();
+        m_Found.clear();
         SDL_PumpEvents();
         SDL_Event batch[64];
         for (;;) {
@@ -74,7 +76,7 @@ private:
             break;
         }
         case SDL_JOYAXISMOTION:
-            if (m_Open.count(event.jaxis.which) != 0)
+            if (Reading(event.jaxis.which))
                 events.push_back({RawEvent::Kind::Axis,
                                   event.jaxis.which,
                                   event.jaxis.axis,
@@ -83,7 +85,7 @@ private:
             break;
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP:
-            if (m_Open.count(event.jbutton.which) != 0)
+            if (Reading(event.jbutton.which))
                 events.push_back({RawEvent::Kind::Button,
                                   event.jbutton.which,
                                   event.jbutton.button,
@@ -95,6 +97,11 @@ private:
         }
     }
 
+    // A device found in this batch was read when it was opened: what the
+    // queue holds for it is older (SDL even sends an axis' first value again
+    // before its first move).
+    bool Reading(int id) const { return m_Open.count(id) != 0 && m_Found.count(id) == 0; }
+
     void Add(int deviceIndex, std::vector<RawEvent>& events) {
         SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
         if (joystick == nullptr)
@@ -105,6 +112,7 @@ private:
             return;
         }
         m_Open[id] = joystick;
+        m_Found.insert(id);
         RawEvent added{RawEvent::Kind::Added, id, 0, 0, {}};
         added.info.id = id;
         const char* name = SDL_JoystickName(joystick);
@@ -124,6 +132,7 @@ private:
     bool m_bStarted = false;
     std::string m_Error;
     std::map<int, SDL_Joystick*> m_Open;
+    std::set<int> m_Found;
 };
 
 } // namespace

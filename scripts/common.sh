@@ -11,6 +11,10 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools w
 # The browser server: Boost.Beast/Asio and nlohmann/json, header-only.
 BUILD_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
 WINDOWS_PACKAGES+=(libboost1.81-dev nlohmann-json3-dev)
+# Game controllers: SDL2's joystick API on Linux (WinMM on Windows is part of
+# the system), and the bindings file read with toml++ (header-only on Windows).
+BUILD_PACKAGES+=(libsdl2-dev libtomlplusplus-dev)
+WINDOWS_PACKAGES+=(libtomlplusplus-dev)
 # Browser tests: headless Chromium driven by Selenium from /usr/bin/python3,
 # and xdotool and ImageMagick's import to click and look at the window.
 TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)
