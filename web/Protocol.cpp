@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <limits>
 
 namespace web {
@@ -40,6 +41,36 @@ bool ReadId(const json& value, std::int64_t* id) {
     return true;
 }
 
+// A lever's value: thrust in percent, 0 to 100, as thousandths of a percent;
+// a flap detent 0 (Up) to 4 (Full); a speed-brake detent 0 (in) or 1 (out).
+bool ReadLeverValue(Command command, const json& value, int* argument, Refusal* why) {
+    if (command == Command::FlapsDetent || command == Command::SpeedBrakeDetent) {
+        const std::int64_t last = command == Command::FlapsDetent ? 4 : 1;
+        if (!value.is_number_integer()) {
+            *why = {"wrong-type", "\"value\" must be a whole number"};
+            return false;
+        }
+        const auto detent = value.get<std::int64_t>();
+        if (detent < 0 || detent > last) {
+            *why = {"out-of-range", "\"value\" runs from 0 to " + std::to_string(last)};
+            return false;
+        }
+        *argument = static_cast<int>(detent);
+        return true;
+    }
+    if (!value.is_number()) {
+        *why = {"wrong-type", "\"value\" must be a number"};
+        return false;
+    }
+    const double percent = value.get<double>();
+    if (!(percent >= 0.0 && percent <= 100.0)) {
+        *why = {"out-of-range", "\"value\" runs from 0 to 100"};
+        return false;
+    }
+    *argument = static_cast<int>(std::lround(percent * kThrustArgumentPerPercent));
+    return true;
+}
+
 } // namespace
 
 ParsedMessage ParseMessage(std::string_view text, bool binary) {
@@ -62,7 +93,7 @@ ParsedMessage ParseMessage(std::string_view text, bool binary) {
         parsed.id = id;
     }
     for (const auto& [key, value] : message.items()) {
-        if (key != "id" && key != "command" && key != "position")
+        if (key != "id" && key != "command" && key != "position" && key != "value")
             return Refuse(parsed, "unknown-field", "no field named \"" + key + "\"");
     }
     const auto command = message.find("command");
@@ -84,6 +115,16 @@ ParsedMessage ParseMessage(std::string_view text, bool binary) {
         request.position = static_cast<int>(value);
     } else if (position != message.end()) {
         return Refuse(parsed, "unknown-field", "only \"slider\" takes a position");
+    }
+    const auto value = message.find("value");
+    if (CommandTakesValue(info->command)) {
+        if (value == message.end())
+            return Refuse(parsed, "wrong-type", "\"" + name + "\" takes a \"value\"");
+        Refusal why;
+        if (!ReadLeverValue(info->command, *value, &request.position, &why))
+            return Refuse(parsed, why.code, why.message);
+    } else if (value != message.end()) {
+        return Refuse(parsed, "unknown-field", "only lever commands take a value");
     }
     parsed.request = request;
     return parsed;

@@ -4,6 +4,10 @@
 //
 // Client to server: {"id":7,"command":"flap2"}, and for the slider
 // {"id":8,"command":"slider","position":30}. "id" is optional and echoed.
+// Levers that move (hardware on another PC): {"command":"thrust","value":79}
+// for both thrust levers, "thrust1" or "thrust2" for one, in percent of
+// travel; {"command":"flaps","value":2} and {"command":"speedbrake","value":1}
+// for a detent (flaps 0 Up to 4 Full, speed brake 0 in, 1 out).
 // Server to client: {"type":"hello",...} and a full {"type":"state",...} on
 // connect, then a state message with only what changed after a tick,
 // {"type":"heartbeat"} every few seconds, and one result per command:
@@ -25,7 +29,7 @@ inline constexpr std::size_t kMaxCommandBytes = 4096;
 
 struct CommandRequest {
     Command command = Command::FlapUp;
-    int position = 0; // the slider's, 0 (top) to 100
+    int position = 0; // the slider's, 0 (top) to 100, or a lever's value (Command)
 };
 
 // Why a message was refused: a fixed code for programs, a text for people.

@@ -2,7 +2,7 @@
 // joystick path drives a core attached to a block of the test's own name,
 // with the actions queued to the core's thread (this one) as a host does.
 #include "input/Service.h"
-#include "input/tests/VirtualDevice.h"
+#include "input/VirtualDevice.h"
 #include "panel/PedestalCore.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
