@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # cmake -DPREFIX=dir -P WindowsHeaderOnly.cmake
-# Puts Debian's header-only Boost and nlohmann/json into the Windows prefix
+# Puts Debian's header-only Boost, nlohmann/json and toml++ into the Windows prefix
 # for the cross-build: a link to each header folder under PREFIX/include, and
 # package files for find_package that name only those folders. The system's
 # own package files would put all of /usr/include on the Windows include
@@ -37,3 +37,10 @@ string(REGEX MATCHALL "VERSION_[A-Z]+ +[0-9]+" parts "${lines}")
 string(REGEX REPLACE "VERSION_[A-Z]+ +" "" parts "${parts}")
 list(JOIN parts . version)
 stage(nlohmann_json nlohmann nlohmann_json::nlohmann_json ${version})
+
+# toml++ for the bindings file: header-only here (its header defaults to it).
+file(STRINGS /usr/include/toml++/impl/version.h lines REGEX "define TOML_LIB_(MAJOR|MINOR|PATCH) ")
+string(REGEX MATCHALL "TOML_LIB_[A-Z]+ +[0-9]+" parts "${lines}")
+string(REGEX REPLACE "TOML_LIB_[A-Z]+ +" "" parts "${parts}")
+list(JOIN parts . version)
+stage(tomlplusplus toml++ tomlplusplus::tomlplusplus ${version})
