@@ -23,6 +23,7 @@ public:
     // levers rest where they are.
     void Configure(Config config);
     void Handle(const std::vector<RawEvent>& events);
+    bool HasBindings() const { return !m_Config.devices.empty(); }
 
 private:
     struct Open {

@@ -83,9 +83,12 @@ void Service::Run() {
             Reload();
         }
         const bool active = now - lastEvent < std::chrono::milliseconds(kActiveSpellMs);
+        // With nothing bound only the file is watched.
+        const int period = !m_Engine.HasBindings() ? kConfigCheckMs
+                           : active                ? kActivePollMs
+                                                   : kIdlePollMs;
         lock.lock();
-        m_Wake.wait_for(lock, std::chrono::milliseconds(active ? kActivePollMs : kIdlePollMs),
-                        [this] { return m_bStop; });
+        m_Wake.wait_for(lock, std::chrono::milliseconds(period), [this] { return m_bStop; });
     }
 }
 

@@ -36,10 +36,12 @@ public:
     void Start();
     void Stop();
 
-    // How often the devices are read: often while a lever moves, less while
-    // all are still.
+    // How often the devices are read: often while a lever moves, seldom
+    // while all are still, since every wake-up costs the host CPU whether or
+    // not anything moved. The first movement after a still spell waits up to
+    // kIdlePollMs; the rest of it kActivePollMs.
     static constexpr int kActivePollMs = 1;
-    static constexpr int kIdlePollMs = 4;
+    static constexpr int kIdlePollMs = 20;
     static constexpr int kActiveSpellMs = 500;
     static constexpr int kConfigCheckMs = 500;
 
