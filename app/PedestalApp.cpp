@@ -3,10 +3,13 @@
 #include "PedestalVersion.h"
 #include "dialog/PedestalDlg.h"
 #include "dialog/TerminationSignals.h"
+#include "input/Host.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
+
+#include <cstdio>
 
 CPedestalApp theApp;
 
@@ -40,9 +43,19 @@ bool CPedestalApp::InitInstance() {
         m_pMainWnd = nullptr;
         return false;
     }
+    // Levers and buttons reach the core the same way.
+    pedestal::input::Hardware hardware;
+    hardware.Start(
+        m_Options.input,
+        [&dlg](pedestal::input::Hardware::CoreTask task) {
+            QMetaObject::invokeMethod(
+                &dlg, [&dlg, task = std::move(task)] { task(dlg.Core()); }, Qt::QueuedConnection);
+        },
+        [](const std::string& line) { std::fprintf(stderr, "Pedestal: %s\n", line.c_str()); });
 
     dlg.exec();
     m_pMainWnd = nullptr;
+    hardware.Stop();
     host.Stop();
     return false;
 }

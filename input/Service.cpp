@@ -62,17 +62,23 @@ void Service::Run() {
     using Clock = std::chrono::steady_clock;
     if (!m_ConfigPath.empty())
         Reload();
-    std::unique_ptr<DeviceReader> reader = m_MakeReader();
-    if (!reader->Error().empty())
-        m_Notices("no game controllers: " + reader->Error());
+    // Devices are read only once something is bound: a pedestal without
+    // hardware never starts SDL.
+    std::unique_ptr<DeviceReader> reader;
     std::vector<RawEvent> events;
     auto lastEvent = Clock::now() - std::chrono::milliseconds(kActiveSpellMs);
     auto nextConfigCheck = Clock::now() + std::chrono::milliseconds(kConfigCheckMs);
     std::unique_lock lock(m_Mutex);
     while (!m_bStop) {
         lock.unlock();
+        if (!reader && m_Engine.HasBindings()) {
+            reader = m_MakeReader();
+            if (!reader->Error().empty())
+                m_Notices("no game controllers: " + reader->Error());
+        }
         events.clear();
-        reader->Poll(events);
+        if (reader)
+            reader->Poll(events);
         const auto now = Clock::now();
         if (!events.empty()) {
             lastEvent = now;

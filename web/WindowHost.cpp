@@ -6,7 +6,8 @@
 namespace web {
 namespace {
 
-constexpr const char* kUsage = "usage: %s [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK]\n";
+constexpr const char* kUsage =
+    "usage: %s [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK] [--input FILE]\n";
 
 // "PORT", "ADDRESS:PORT" or "[IPV6]:PORT".
 bool ParseWebAddress(const std::string& text, std::string* address, unsigned short* port) {
@@ -40,6 +41,8 @@ bool ParseWindowCommandLine(const std::string& program, int argc, const std::str
             options->token = arguments[++i];
         } else if (ok && option == "--block") {
             options->blockName = arguments[++i];
+        } else if (ok && option == "--input") {
+            options->input = arguments[++i];
         } else {
             ok = false;
         }

@@ -16,9 +16,10 @@ struct WindowOptions {
     std::string address = "127.0.0.1";
     unsigned short port = 0;
     std::string token;
+    std::string input; // the levers' bindings file; empty: the default one
 };
 
-// [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK]. False, after
+// [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK] [--input FILE]. False, after
 // printing why and the usage to stderr, for anything else.
 bool ParseWindowCommandLine(const std::string& program, int argc, const std::string* arguments,
                             WindowOptions* options);

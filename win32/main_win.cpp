@@ -1,7 +1,8 @@
 // Pedestal.exe: the pedestal window, attached to the simulator's block.
-// Usage: Pedestal [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK]
+// Usage: Pedestal [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK] [--input FILE]
 // With --web the window's pedestal is also served to browsers, from a server
 // thread of its own that queues its work to the window's thread.
+#include "input/Host.h"
 #include "web/WindowHost.h"
 #include "win32/PedestalDlg_win.h"
 
@@ -44,7 +45,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         MessageBoxA(nullptr, host.Error().c_str(), "Pedestal", MB_OK | MB_ICONERROR);
         return 1;
     }
+    pedestal::input::Hardware hardware;
+    hardware.Start(
+        options.input,
+        [&dialog](pedestal::input::Hardware::CoreTask task) {
+            dialog.PostCoreTask(std::move(task));
+        },
+        [](const std::string& line) {
+            std::fprintf(stderr, "Pedestal: %s\n", line.c_str());
+            std::fflush(stderr);
+        });
     dialog.DoModal(instance);
+    hardware.Stop();
     host.Stop();
     return 0;
 }

@@ -1,7 +1,8 @@
 // pedestal-web: a pedestal with no window, served to browsers only. The core
 // runs on the main thread with its own 60 ms tick; the server on its own.
 // Usage: pedestal-web [--name BLOCK] [--bind ADDRESS] [--port N] [--token T]
-//                     [--max-connections N] [--quiet]
+//                     [--max-connections N] [--input FILE] [--quiet]
+#include "input/Host.h"
 #include "panel/PedestalCore.h"
 #include "tools/pedestal-web/Termination.h"
 #include "web/Server.h"
@@ -24,13 +25,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pedestal-web [--name BLOCK] [--bind ADDRESS] [--port N] [--token TOKEN]\n"
-    "                    [--max-connections N] [--quiet]\n"
+    "                    [--max-connections N] [--input FILE] [--quiet]\n"
     "       pedestal-web --help | --version\n"
     "Serves the pedestal to browsers. Listens on 127.0.0.1:8080 unless told\n"
     "otherwise; beyond loopback a token is required (made up when not given).\n";
 
 struct Options {
     std::optional<std::string> blockName;
+    std::string input; // the levers' bindings file; empty: the default one
     web::ServerOptions server;
     bool quiet = false;
 };
@@ -68,6 +70,8 @@ bool ParseOptions(int argc, char* argv[], Options* options, bool* exitNow) {
             options->blockName = value;
         } else if (option == "--bind" && !value.empty()) {
             options->server.bindAddress = value;
+        } else if (option == "--input" && !value.empty()) {
+            options->input = value;
         } else if (option == "--token" && !value.empty()) {
             options->server.token = value;
         } else if (option == "--port" && ParseNumber(value, 65535, &number)) {
@@ -152,8 +156,16 @@ static int Run(int argc, char* argv[]) {
         loop.stop();
     });
     std::cout << "pedestal-web: open " << server.Url() << std::endl;
+    pedestal::input::Hardware hardware;
+    hardware.Start(
+        options.input,
+        [&loop, &core](pedestal::input::Hardware::CoreTask task) {
+            boost::asio::post(loop, [&core, task = std::move(task)] { task(core); });
+        },
+        [](const std::string& line) { std::cerr << "pedestal-web: " + line + "\n"; });
 
     loop.run();
+    hardware.Stop();
     server.Stop();
     attachment.Detach();
     TerminationDone();

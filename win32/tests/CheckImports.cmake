@@ -2,7 +2,7 @@ cmake_minimum_required(VERSION 3.25)
 # Fails unless every program in PROGRAMS imports only DLLs that every Windows
 # has: the system's own and its C runtime. The programs in NETWORK_PROGRAMS
 # serve browsers and may import Winsock too; no other program may.
-set(system KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll msvcrt.dll)
+set(system KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll WINMM.dll msvcrt.dll)
 set(winsock WS2_32.dll MSWSOCK.dll)
 string(TOUPPER "${system}" system)
 string(TOUPPER "${winsock}" winsock)

@@ -92,6 +92,14 @@ class RemoteLevers(unittest.TestCase):
         run.stdin.close()
         self.assertEqual(run.wait(timeout=10), 0)
 
+    def test_a_bad_file_is_told_with_its_place_and_the_pedestal_serves_on(self):
+        with open(self.bindings, "a") as f:
+            f.write('[[device.axis]]\nindex = 0\nfunction = "rudder"\n')
+        web = self.start(WEB, "--name", self.name, "--port", "0", "--input", self.bindings)
+        self.assertIn("open http://127.0.0.1:", web.stdout.readline())
+        self.assertIn('input.toml:9:12: no function named "rudder"', web.stderr.readline())
+        self.assertIsNone(web.poll())
+
 
 if __name__ == "__main__":
     TOOL, WEB, SIMBLOCK = sys.argv[1:4]
