@@ -3,6 +3,7 @@
 #include "panel/Commands.h"
 #include "panel/PedestalTemplate.h"
 #include "panel/Resources.h"
+#include "panel/ShownControls.h"
 #include "web/PageFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -28,34 +29,6 @@ const char* KindName(ControlKind kind) {
         return "slider";
     }
     return "";
-}
-
-// The part of the shown state a control displays; empty for none.
-const char* ShownField(int id) {
-    switch (id) {
-    case IDC_FLAP_PICTURE:
-        return "flapBitmap";
-    case IDC_SPEED_BRAKE_PICTURE:
-        return "speedBrakeBitmap";
-    case IDC_GEAR_PICTURE:
-        return "gearBitmap";
-    case IDC_THRUST_PICTURE:
-        return "thrustBitmap";
-    case IDC_THRUST_TEXT:
-        return "thrustText";
-    case IDC_FLAP_TEXT:
-        return "flapText";
-    case IDC_SPEED_BRAKE_TEXT:
-        return "speedBrakeText";
-    case IDC_GEAR_TEXT:
-        return "gearText";
-    case IDC_BRAKES_TEXT:
-        return "brakesText";
-    case IDC_BRAKES:
-        return "brakesCaption";
-    default:
-        return "";
-    }
 }
 
 // A bitmap static takes its picture's size; the BMP header holds it.
@@ -89,6 +62,7 @@ std::string LayoutJson() {
     for (std::size_t i = 0; i < dlg.controlCount; ++i) {
         const TemplateControl& c = dlg.controls[i];
         const CommandInfo* command = CommandForControl(c.id);
+        const ShownControl* shows = ShownControlFor(c.id);
         json control = {
             {"id", c.id},
             {"kind", KindName(KindOf(c))},
@@ -100,7 +74,7 @@ std::string LayoutJson() {
             {"visible", IsVisible(c.style)},
             {"disabled", IsDisabled(c.style)},
             {"command", command != nullptr ? command->name : ""},
-            {"shows", ShownField(c.id)},
+            {"shows", shows != nullptr ? shows->key : ""},
         };
         if (c.bitmap != 0) {
             int width = 0;
