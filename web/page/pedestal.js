@@ -82,8 +82,10 @@
         win.appendChild(frame);
     }
     win.append(...layout.loose.map((i) => elements[i]));
-    win.style.setProperty("--rows", layout.groups.map((g) => "minmax(min-content, " + g.h + "fr)").join(" "));
-    win.style.setProperty("--columns", layout.groups.map((g) => "minmax(0, " + g.w + "fr)").join(" "));
+    const tracks = (size, least) =>
+        layout.groups.map((g) => "minmax(" + least + ", " + g[size] + "fr)").join(" ");
+    win.style.setProperty("--rows", tracks("h", "min-content"));
+    win.style.setProperty("--columns", tracks("w", "0"));
 
     // --- Showing the state ---------------------------------------------------
     function apply(state) {
