@@ -3,7 +3,7 @@
 #include "panel/PedestalStatus.h"
 #include "panel/PedestalTemplate.h"
 #include "panel/Resources.h"
-#include "panel/ShownPictures.h"
+#include "panel/ShownControls.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -311,8 +311,8 @@ void CPedestalDlg::Apply(const Update& update) {
     if (!m_bInitialised)
         return;
     const ShownState& shown = m_Core.Shown();
-    for (const ShownPicture& picture : kShownPictures) {
-        if (update.changes & picture.change)
+    for (const ShownControl& picture : kShownControls) {
+        if (picture.bitmap != nullptr && (update.changes & picture.change))
             SetPicture(static_cast<QLabel*>(GetDlgItem(picture.controlId)), shown.*picture.bitmap);
     }
     if (update.changes & kSliderPosition)
