@@ -4,6 +4,8 @@
 #pragma once
 
 #include "panel/PedestalCore.h"
+#include "panel/Resources.h"
+#include "panel/ShownControls.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -12,11 +14,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
 class QLabel;
-class QPushButton;
 class QSlider;
 class QCloseEvent;
 class QPaintEvent;
@@ -89,22 +91,6 @@ protected:
     void OnOK();
     void OnClose();
 
-    void OnFlap1() { m_Core.SetFlapLever(1); }
-    void OnFlap2() { m_Core.SetFlapLever(2); }
-    void OnFlap3() { m_Core.SetFlapLever(3); }
-    void OnFlapFull() { m_Core.SetFlapLever(4); }
-    void OnFlapUp() { m_Core.SetFlapLever(0); }
-    void OnSpeedBrakeOut() { m_Core.SelectSpeedBrake(false); }
-    void OnSpeedBrakeIn() { m_Core.SelectSpeedBrake(true); }
-    void OnGearDown() { m_Core.SetGear(false); }
-    void OnGearUp() { m_Core.SetGear(true); }
-    void OnThrustSliderReleased();
-    void OnBrakes() { m_Core.ToggleBrakes(); }
-    void OnThrustCl() { m_Core.Execute(Command::ThrustCl); }
-    void OnThrustIdle() { m_Core.Execute(Command::ThrustIdle); }
-    void OnThrustFlxMct() { m_Core.Execute(Command::ThrustFlxMct); }
-    void OnThrustToGa() { m_Core.Execute(Command::ThrustToGa); }
-
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -112,34 +98,28 @@ protected:
 
 private:
     void BuildControls();
+    // Each control of the core's command table runs its command.
     void ConnectMessageMap();
     // Paints what the core says changed.
     void Apply(const Update& update);
     void SetPicture(QLabel* picture, int resourceId);
 
-    QPushButton* m_BrakesButton = nullptr;
+    // Per row of kShownControls: the control that shows it and, for a text,
+    // the core's text last taken with its conversion, so that a tick converts
+    // a text only when the core's pointer moves.
+    struct ShownControlState {
+        QWidget* control = nullptr;
+        const char* taken = nullptr;
+        QString text;
+    };
+    ShownControlState m_Shown[std::size(kShownControls)];
     QSlider* m_ThrustSlider = nullptr;
-    QLabel* m_ThrustPicture = nullptr;
-    QLabel* m_GearPicture = nullptr;
-    QLabel* m_SpeedBrakePicture = nullptr;
-    QLabel* m_FlapPicture = nullptr;
-    QString m_FlapText;
-    QString m_GearText;
-    QString m_SpeedBrakeText;
-    QString m_ThrustText;
-    QString m_BrakesText;
     QIcon m_hIcon;
-    // The thirteen lever pictures, in the order LoadBitmaps loads them.
-    QPixmap m_Bitmaps[13];
+    QPixmap m_Bitmaps[kBitmapSlots];
 
     PedestalCore m_Core;
     const char* m_BlockName;
     std::vector<QWidget*> m_Controls;
-    QLabel* m_FlapTextStatic = nullptr;
-    QLabel* m_GearTextStatic = nullptr;
-    QLabel* m_SpeedBrakeTextStatic = nullptr;
-    QLabel* m_ThrustTextStatic = nullptr;
-    QLabel* m_BrakesTextStatic = nullptr;
     int m_TimerId = 0;
     bool m_bInitialised = false;
     MessageBoxFunction m_MessageBox;

@@ -27,6 +27,13 @@ unsigned Diff(const ShownState& a, const ShownState& b) {
     return changes;
 }
 
+bool PedestalCore::SetUpSharedMemory(const char* blockName, const TellUser& tell) {
+    if (m_Attachment.Attach(blockName))
+        return true;
+    tell(m_Attachment.FailureText().c_str(), kBlockCaption);
+    return false;
+}
+
 // --- Commands ----------------------------------------------------------------
 
 bool PedestalCore::Execute(Command command, int sliderPosition) {
