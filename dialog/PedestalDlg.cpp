@@ -1,12 +1,10 @@
 #include "dialog/PedestalDlg.h"
 
+#include "dialog/TemplateControls.h"
 #include "panel/PedestalStatus.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QFont>
-#include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -19,38 +17,6 @@
 #include <span>
 
 using namespace PedestalStatus;
-
-namespace {
-
-QByteArray ResourceBytes(const Resource& resource) {
-    return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data),
-                                   static_cast<qsizetype>(resource.size));
-}
-
-// A picture of the core's embedded store, or a null pixmap.
-QPixmap Picture(int resourceId) {
-    QPixmap picture;
-    picture.loadFromData(ResourceBytes(BitmapResource(resourceId)), "BMP");
-    return picture;
-}
-
-// Every size the icon file holds.
-QIcon IconPicture() {
-    QByteArray bytes = ResourceBytes(IconResource());
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer, "ICO");
-    QIcon icon;
-    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i)
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
-    return icon;
-}
-
-QRect PixelRect(int x, int y, int w, int h) {
-    return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(w),
-                 DialogUnitsToPixelsY(h));
-}
-
-} // namespace
 
 CPedestalDlg::CPedestalDlg(QWidget* parent, const char* blockName)
     : QDialog(parent), m_BlockName(blockName), m_MessageBox(ShowMessageBox), m_Notice(ShowNotice) {
@@ -66,7 +32,7 @@ CPedestalDlg::CPedestalDlg(QWidget* parent, const char* blockName)
     font.setPointSize(dlg.pointSize);
     setFont(font);
 
-    BuildControls();
+    m_Controls = BuildTemplateControls(this);
     ConnectMessageMap();
     setFixedSize(DialogUnitsToPixelsX(dlg.width), DialogUnitsToPixelsY(dlg.height));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -97,62 +63,6 @@ void CPedestalDlg::ShowNotice(QWidget* owner, const QString& text, const QString
     box->setModal(false);
     box->show();
     open = box;
-}
-
-void CPedestalDlg::BuildControls() {
-    const DialogTemplate& dlg = PedestalTemplate();
-    std::vector<QWidget*> frames;
-    for (std::size_t i = 0; i < dlg.controlCount; ++i) {
-        const TemplateControl& control = dlg.controls[i];
-        const QString caption = QString::fromLatin1(control.caption);
-        QWidget* widget = nullptr;
-        QPixmap bitmap;
-        switch (KindOf(control)) {
-        case ControlKind::PushButton: {
-            auto* button = new QPushButton(caption, this);
-            button->setDefault(IsDefaultButton(control.style));
-            widget = button;
-            break;
-        }
-        case ControlKind::GroupBox:
-            widget = new QGroupBox(caption, this);
-            frames.push_back(widget);
-            break;
-        case ControlKind::Text: {
-            auto* text = new QLabel(caption, this);
-            text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            widget = text;
-            break;
-        }
-        case ControlKind::Bitmap: {
-            auto* picture = new QLabel(this);
-            bitmap = Picture(control.bitmap);
-            picture->setPixmap(bitmap);
-            widget = picture;
-            break;
-        }
-        case ControlKind::Trackbar: {
-            auto* slider = new QSlider(Qt::Vertical, this);
-            slider->setRange(0, 100);
-            // A trackbar's minimum is at its top.
-            slider->setInvertedAppearance(true);
-            slider->setInvertedControls(true);
-            widget = slider;
-            break;
-        }
-        }
-        widget->setGeometry(PixelRect(control.x, control.y, control.w, control.h));
-        // A bitmap static takes the size of its bitmap.
-        if (!bitmap.isNull())
-            widget->resize(bitmap.size());
-        widget->setEnabled(!IsDisabled(control.style));
-        widget->setVisible(IsVisible(control.style));
-        m_Controls.push_back(widget);
-    }
-    // The frames come last in the template and so lie beneath the controls
-    // they surround; without this they would swallow the buttons' clicks.
-    for (QWidget* frame : frames)
-        frame->lower();
 }
 
 void CPedestalDlg::ConnectMessageMap() {
@@ -239,18 +149,6 @@ void CPedestalDlg::OnPaint() {
     painter.fillRect(rect(), palette().window());
     const IconOrigin origin = CentredIcon(width(), height(), kSystemIconSize, kSystemIconSize);
     m_hIcon.paint(&painter, origin.x, origin.y, kSystemIconSize, kSystemIconSize);
-}
-
-QIcon CPedestalDlg::OnQueryDragIcon() const {
-    return m_hIcon;
-}
-
-void CPedestalDlg::OnOK() {
-    accept();
-}
-
-void CPedestalDlg::OnClose() {
-    OnOK();
 }
 
 void CPedestalDlg::closeEvent(QCloseEvent* event) {

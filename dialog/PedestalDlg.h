@@ -60,7 +60,7 @@ public:
     // The loaded picture of a bitmap resource, or a null pixmap.
     const QPixmap& Bitmap(int resourceId) const;
     // The icon the window, its taskbar entry and a minimised window show.
-    QIcon OnQueryDragIcon() const;
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     // The block the handlers and the tick act on, or null without one.
     GenericSimBlock* SimBlock() const { return m_Core.Block(); }
@@ -88,8 +88,9 @@ protected:
     void LoadBitmaps();
     bool SetUpSharedMemory();
     void OnPaint();
-    void OnOK();
-    void OnClose();
+    void OnOK() { accept(); }
+    // The close box ends the dialog as OK does.
+    void OnClose() { OnOK(); }
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -97,7 +98,6 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void BuildControls();
     // Each control of the core's command table runs its command.
     void ConnectMessageMap();
     // Paints what the core says changed.
