@@ -50,6 +50,8 @@ public:
     void SetFlapLever(int detent);
     void SetGear(bool up);
     void ToggleBrakes();
+    // All three brake demands set (1) or released (0), as the button does.
+    void SetBrakes(bool on);
     void SetThrust(double value);
     void ReleaseSlider(int position);
     void SelectSpeedBrake(bool in);
