@@ -32,7 +32,7 @@ CPedestalDlg::CPedestalDlg(QWidget* parent, const char* blockName)
     font.setPointSize(dlg.pointSize);
     setFont(font);
 
-    m_Controls = BuildTemplateControls(this);
+    m_Controls = BuildTemplateControls(this, [this](int id) { return Bitmap(id); });
     ConnectMessageMap();
     setFixedSize(DialogUnitsToPixelsX(dlg.width), DialogUnitsToPixelsY(dlg.height));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -90,8 +90,7 @@ QWidget* CPedestalDlg::GetDlgItem(int id) const {
 }
 
 void CPedestalDlg::DoDataExchange() {
-    if (m_ThrustSlider == nullptr) {
-        m_ThrustSlider = static_cast<QSlider*>(GetDlgItem(IDC_THRUST_SLIDER));
+    if (m_Shown[0].control == nullptr) {
         for (std::size_t i = 0; i < std::size(kShownControls); ++i)
             m_Shown[i].control = GetDlgItem(kShownControls[i].controlId);
     }
@@ -107,21 +106,20 @@ bool CPedestalDlg::OnInitDialog() {
     m_bInitialised = true;
     DoDataExchange();
     setWindowIcon(m_hIcon);
-    LoadBitmaps();
     SetUpSharedMemory();
     m_TimerId = startTimer(kStatusPeriodMs, Qt::PreciseTimer);
     return m_TimerId != 0;
 }
 
-void CPedestalDlg::LoadBitmaps() {
-    for (int id : kBitmapResourceIds)
-        m_Bitmaps[BitmapSlot(id)] = Picture(id);
-}
-
 const QPixmap& CPedestalDlg::Bitmap(int resourceId) const {
     static const QPixmap kNone;
     const int slot = BitmapSlot(resourceId);
-    return slot >= 0 ? m_Bitmaps[slot] : kNone;
+    if (slot < 0)
+        return kNone;
+    // Decoded when first wanted, so that only the pictures in use cost memory.
+    if (m_Bitmaps[slot].isNull())
+        m_Bitmaps[slot] = Picture(resourceId);
+    return m_Bitmaps[slot];
 }
 
 bool CPedestalDlg::SetUpSharedMemory() {
@@ -204,7 +202,7 @@ void CPedestalDlg::Apply(const Update& update) {
             static_cast<QPushButton*>(control.control)->setText(control.text);
     }
     if (update.changes & kSliderPosition)
-        m_ThrustSlider->setValue(update.sliderPosition);
+        static_cast<QSlider*>(GetDlgItem(IDC_THRUST_SLIDER))->setValue(update.sliderPosition);
     // A lost or recovered block is told without stopping the tick.
     if (update.changes & kNotice)
         m_Notice(this, QString::fromLocal8Bit(m_Core.Notice().c_str()),

@@ -85,7 +85,6 @@ public:
 
 protected:
     void DoDataExchange();
-    void LoadBitmaps();
     bool SetUpSharedMemory();
     void OnPaint();
     void OnOK() { accept(); }
@@ -113,9 +112,8 @@ private:
         QString text;
     };
     ShownControlState m_Shown[std::size(kShownControls)];
-    QSlider* m_ThrustSlider = nullptr;
     QIcon m_hIcon;
-    QPixmap m_Bitmaps[kBitmapSlots];
+    mutable QPixmap m_Bitmaps[kBitmapSlots];
 
     PedestalCore m_Core;
     const char* m_BlockName;

@@ -40,7 +40,8 @@ QIcon IconPicture() {
     return icon;
 }
 
-std::vector<QWidget*> BuildTemplateControls(QWidget* dialog) {
+std::vector<QWidget*> BuildTemplateControls(QWidget* dialog,
+                                            const std::function<QPixmap(int)>& pictureOf) {
     std::vector<QWidget*> controls;
     const DialogTemplate& dlg = PedestalTemplate();
     std::vector<QWidget*> frames;
@@ -68,7 +69,7 @@ std::vector<QWidget*> BuildTemplateControls(QWidget* dialog) {
         }
         case ControlKind::Bitmap: {
             auto* picture = new QLabel(dialog);
-            bitmap = Picture(control.bitmap);
+            bitmap = pictureOf(control.bitmap);
             picture->setPixmap(bitmap);
             widget = picture;
             break;

@@ -61,6 +61,12 @@ Range RangeOf(FieldType type) {
     }
 }
 
+void RunLever(const LeverCommand& command, GenericSimBlock& block) {
+    PedestalCore core;
+    core.GetAttachment().UseBlock(&block);
+    command(core);
+}
+
 // The elements a lever command writes and their values, in the layout's
 // order: the command is run on a block of zeros and on one of ones, and an
 // element it writes ends the same in both. The first of them carries the
@@ -97,9 +103,8 @@ const Lever kLevers[] = {
      [](const std::string& v, std::vector<Write>& w) {
          static constexpr std::array<std::string_view, 5> words = {"up", "1", "2", "3", "full"};
          for (int i = 0; i < 5; ++i)
-             if (v == words[i] || v == std::to_string(i)) {
+             if (v == words[i] || v == std::to_string(i))
                  return LeverWrites([i](PedestalCore& core) { core.SetFlapLever(i); }, w);
-             }
          return false;
      }},
     {"gear", "up, down",
@@ -126,15 +131,12 @@ const Lever kLevers[] = {
              {"mct", kThrustFlxMctValue},
              {"cl", kThrustClValue},
              {"idle", kThrustIdleValue}};
-         for (const auto& [word, percent] : detents)
-             if (v == word)
-                 return LeverWrites(
-                     [value = percent](PedestalCore& core) { core.SetThrust(value); }, w);
-         const std::optional<double> percent = ParseDouble(v);
+         std::optional<double> percent = ParseDouble(v);
+         for (const auto& [word, value] : detents)
+             percent = v == word ? value : percent;
          if (!percent || !(*percent >= 0.0 && *percent <= 100.0))
              return false;
-         return LeverWrites([percent = *percent](PedestalCore& core) { core.SetThrust(percent); },
-                            w);
+         return LeverWrites([value = *percent](PedestalCore& core) { core.SetThrust(value); }, w);
      }},
     {"speedbrake",
      "in (" + std::to_string(kSpeedBrakeInValue) + "), out (" +
@@ -229,12 +231,6 @@ ParsedSettings ParseSettings(std::span<const std::string> settings) {
     if (!parsed.errors.empty())
         parsed.writes.clear();
     return parsed;
-}
-
-void RunLever(const LeverCommand& command, GenericSimBlock& block) {
-    PedestalCore core;
-    core.GetAttachment().UseBlock(&block);
-    command(core);
 }
 
 void ApplyWrites(GenericSimBlock& block, std::span<const Write> writes) {

@@ -41,8 +41,6 @@ bool ParseSetting(std::string_view setting, std::vector<Write>& writes, std::str
 std::optional<Value> ParseValue(FieldRef ref, std::string_view text, std::string& error);
 
 void ApplyWrites(GenericSimBlock& block, std::span<const Write> writes);
-// A lever command on a block of the caller's.
-void RunLever(const LeverCommand& command, GenericSimBlock& block);
 
 // What the set command accepts, for its help.
 std::string SettingsHelp();
