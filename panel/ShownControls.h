@@ -42,12 +42,3 @@ constexpr const ShownControl* ShownControlFor(int controlId) {
     }
     return nullptr;
 }
-
-static_assert(
-    [] {
-        unsigned covered = 0;
-        for (const ShownControl& shown : kShownControls)
-            covered |= shown.change;
-        return covered == kAllShown;
-    }(),
-    "every shown part has a control");
