@@ -12,10 +12,8 @@ source "$(dirname "$0")/../scripts/common.sh"
 build=${PEDESTAL_BENCH_BUILD:-$PEDESTAL_ROOT/build-bench}
 clients=${CLIENTS:-100}
 seconds=${SECONDS_TO_RUN:-10}
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DPEDESTAL_BENCH=ON -DPEDESTAL_GUI=ON >/dev/null
-fi
+pedestal_configure "$build" -DCMAKE_BUILD_TYPE=Release -DPEDESTAL_BENCH=ON -DPEDESTAL_GUI=ON \
+    -DPEDESTAL_FUZZ=OFF -DPEDESTAL_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target WebLoad pedestal-web Pedestal
 
 block="PedestalBenchWeb_$$"

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "panel/PedestalCore.h"
+#include "panel/Resources.h"
+#include "panel/ShownControls.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -12,11 +14,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
 class QLabel;
-class QPushButton;
 class QSlider;
 class QCloseEvent;
 class QPaintEvent;
@@ -58,7 +60,7 @@ public:
     // The loaded picture of a bitmap resource, or a null pixmap.
     const QPixmap& Bitmap(int resourceId) const;
     // The icon the window, its taskbar entry and a minimised window show.
-    QIcon OnQueryDragIcon() const;
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
 
     // The block the handlers and the tick act on, or null without one.
     GenericSimBlock* SimBlock() const { return m_Core.Block(); }
@@ -83,27 +85,11 @@ public:
 
 protected:
     void DoDataExchange();
-    void LoadBitmaps();
     bool SetUpSharedMemory();
     void OnPaint();
-    void OnOK();
-    void OnClose();
-
-    void OnFlap1() { m_Core.SetFlapLever(1); }
-    void OnFlap2() { m_Core.SetFlapLever(2); }
-    void OnFlap3() { m_Core.SetFlapLever(3); }
-    void OnFlapFull() { m_Core.SetFlapLever(4); }
-    void OnFlapUp() { m_Core.SetFlapLever(0); }
-    void OnSpeedBrakeOut() { m_Core.SelectSpeedBrake(false); }
-    void OnSpeedBrakeIn() { m_Core.SelectSpeedBrake(true); }
-    void OnGearDown() { m_Core.SetGear(false); }
-    void OnGearUp() { m_Core.SetGear(true); }
-    void OnThrustSliderReleased();
-    void OnBrakes() { m_Core.ToggleBrakes(); }
-    void OnThrustCl() { m_Core.Execute(Command::ThrustCl); }
-    void OnThrustIdle() { m_Core.Execute(Command::ThrustIdle); }
-    void OnThrustFlxMct() { m_Core.Execute(Command::ThrustFlxMct); }
-    void OnThrustToGa() { m_Core.Execute(Command::ThrustToGa); }
+    void OnOK() { accept(); }
+    // The close box ends the dialog as OK does.
+    void OnClose() { OnOK(); }
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -111,35 +97,27 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void BuildControls();
+    // Each control of the core's command table runs its command.
     void ConnectMessageMap();
     // Paints what the core says changed.
     void Apply(const Update& update);
     void SetPicture(QLabel* picture, int resourceId);
 
-    QPushButton* m_BrakesButton = nullptr;
-    QSlider* m_ThrustSlider = nullptr;
-    QLabel* m_ThrustPicture = nullptr;
-    QLabel* m_GearPicture = nullptr;
-    QLabel* m_SpeedBrakePicture = nullptr;
-    QLabel* m_FlapPicture = nullptr;
-    QString m_FlapText;
-    QString m_GearText;
-    QString m_SpeedBrakeText;
-    QString m_ThrustText;
-    QString m_BrakesText;
+    // Per row of kShownControls: the control that shows it and, for a text,
+    // the core's text last taken with its conversion, so that a tick converts
+    // a text only when the core's pointer moves.
+    struct ShownControlState {
+        QWidget* control = nullptr;
+        const char* taken = nullptr;
+        QString text;
+    };
+    ShownControlState m_Shown[std::size(kShownControls)];
     QIcon m_hIcon;
-    // The thirteen lever pictures, in the order LoadBitmaps loads them.
-    QPixmap m_Bitmaps[13];
+    mutable QPixmap m_Bitmaps[kBitmapSlots];
 
     PedestalCore m_Core;
     const char* m_BlockName;
     std::vector<QWidget*> m_Controls;
-    QLabel* m_FlapTextStatic = nullptr;
-    QLabel* m_GearTextStatic = nullptr;
-    QLabel* m_SpeedBrakeTextStatic = nullptr;
-    QLabel* m_ThrustTextStatic = nullptr;
-    QLabel* m_BrakesTextStatic = nullptr;
     int m_TimerId = 0;
     bool m_bInitialised = false;
     MessageBoxFunction m_MessageBox;

@@ -28,6 +28,22 @@ unsigned Diff(const ShownState& a, const ShownState& b) {
     return changes;
 }
 
+bool PedestalCore::SetUpSharedMemory(const char* blockName, const TellUser& tell) {
+    if (m_Attachment.Attach(blockName))
+        return true;
+    tell(m_Attachment.FailureText().c_str(), kBlockCaption);
+    return false;
+}
+
+namespace {
+
+void WriteBrakes(GenericSimBlock& block, bool on) {
+    for (double& brake : block.brakeDemand)
+        brake = on ? 1.0 : 0.0;
+}
+
+} // namespace
+
 // --- Commands ----------------------------------------------------------------
 
 bool PedestalCore::Execute(Command command, int sliderPosition) {
@@ -117,14 +133,17 @@ void PedestalCore::ToggleBrakes() {
     // Decided from the block, not the caption, so a click always moves the
     // brakes away from what another writer left.
     const bool release = BrakesButtonReleases(block->brakeDemand[1]);
-    const double demand = release ? 0.0 : 1.0;
-    for (double& brake : block->brakeDemand)
-        brake = demand;
+    WriteBrakes(*block, !release);
     const char* caption = BrakesCaption(!release);
     if (std::strcmp(caption, m_Shown.brakesCaption) != 0) {
         m_Shown.brakesCaption = caption;
         Tell({kBrakesCaption, 0});
     }
+}
+
+void PedestalCore::SetBrakes(bool on) {
+    if (GenericSimBlock* block = m_Attachment.BlockForCommand())
+        WriteBrakes(*block, on);
 }
 
 void PedestalCore::SetThrust(double value) {

@@ -30,6 +30,14 @@ public:
     static constexpr int kStatusPeriodMs = 60;
 
     Attachment& GetAttachment() { return m_Attachment; }
+    // The caption of every box that tells of the block: a failure to attach
+    // at start-up, and a block lost or attached again while running.
+    static constexpr char kBlockCaption[] = "CPedestalDlg::SetUpSharedMemory";
+    // Shows a text to the user in a box with the given caption.
+    using TellUser = std::function<void(const char* text, const char* caption)>;
+    // Attaches as start-up does (blockName null is the simulator's block);
+    // a failure is told and the pedestal runs on without a block.
+    bool SetUpSharedMemory(const char* blockName, const TellUser& tell);
     // The block the commands and the tick act on, or null without one.
     GenericSimBlock* Block() const { return m_Attachment.Block(); }
 
@@ -42,6 +50,8 @@ public:
     void SetFlapLever(int detent);
     void SetGear(bool up);
     void ToggleBrakes();
+    // All three brake demands set (1) or released (0), as the button does.
+    void SetBrakes(bool on);
     void SetThrust(double value);
     void ReleaseSlider(int position);
     void SelectSpeedBrake(bool in);

@@ -1,5 +1,7 @@
 #include "panel/PedestalTemplate.h"
 
+#include "panel/ShownState.h"
+
 #include <cstring>
 
 namespace {
@@ -13,24 +15,27 @@ constexpr std::uint32_t T = kStyleText;
 constexpr std::uint32_t H = kStyleHiddenText;
 constexpr std::uint32_t G = kStyleGroupBox;
 
+// The window starts with the shown state's first pictures and caption.
+constexpr ShownState kStart{};
+
 constexpr TemplateControl kControls[] = {
     {IDOK, "button", "OK", 0, D, 0, 74, 28, 12},
     {IDCANCEL, "button", "Cancel", 0, X, 18, 72, 32, 8},
-    {IDC_FLAP_PICTURE, "static", "", 131, B, 12, 112, 49, 59},
+    {IDC_FLAP_PICTURE, "static", "", kStart.flapBitmap, B, 12, 112, 49, 59},
     {IDC_FLAP_UP, "button", "Flap Up", 0, P, 72, 100, 46, 16},
     {IDC_FLAP_1, "button", "Flap 1", 0, P, 72, 119, 46, 16},
     {IDC_FLAP_2, "button", "Flap 2", 0, P, 72, 136, 46, 16},
     {IDC_FLAP_3, "button", "Flap 3", 0, P, 72, 154, 46, 16},
     {IDC_FLAP_FULL, "button", "Flap Full", 0, P, 72, 172, 46, 16},
-    {IDC_SPEED_BRAKE_PICTURE, "static", "", 137, B, 18, 194, 40, 60},
+    {IDC_SPEED_BRAKE_PICTURE, "static", "", kStart.speedBrakeBitmap, B, 18, 194, 40, 60},
     {IDC_SPEED_BRAKE_IN, "button", "Spd Brk In", 0, P, 72, 206, 46, 16},
     {IDC_SPEED_BRAKE_OUT, "button", "Spd Brk Out", 0, P, 72, 226, 46, 16},
-    {IDC_GEAR_PICTURE, "static", "", 139, B, 20, 264, 38, 62},
+    {IDC_GEAR_PICTURE, "static", "", kStart.gearBitmap, B, 20, 264, 38, 62},
     {IDC_GEAR_UP, "button", "Up", 0, P, 72, 299, 46, 16},
     {IDC_GEAR_DOWN, "button", "Down", 0, P, 72, 320, 46, 16},
-    {IDC_THRUST_PICTURE, "static", "", 141, B, 18, 22, 32, 62},
+    {IDC_THRUST_PICTURE, "static", "", kStart.thrustBitmap, B, 18, 22, 32, 62},
     {IDC_THRUST_SLIDER, "msctls_trackbar32", "Slider1", 0, S, 30, 6, 22, 60},
-    {IDC_BRAKES, "button", "Brakes On", 0, P, 72, 278, 46, 16},
+    {IDC_BRAKES, "button", kStart.brakesCaption, 0, P, 72, 278, 46, 16},
     {IDC_THRUST_TOGA, "button", "TO / GA", 0, P, 72, 18, 46, 16},
     {IDC_THRUST_FLXMCT, "button", "FLX / MCT", 0, P, 72, 36, 46, 16},
     {IDC_THRUST_CL, "button", " CL ", 0, P, 72, 54, 46, 16},

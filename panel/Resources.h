@@ -19,3 +19,10 @@ Resource IconResource();
 // The thirteen bitmap resource numbers, in the order the window loads them.
 inline constexpr int kBitmapResourceIds[13] = {131, 133, 134, 135, 136, 137, 138,
                                                139, 140, 141, 144, 142, 143};
+
+// A view keeps its pictures in kBitmapSlots slots, one per number from the
+// first to the last, found by BitmapSlot; -1 for a number outside them.
+inline constexpr int kBitmapSlots = 144 - 131 + 1;
+constexpr int BitmapSlot(int resourceId) {
+    return resourceId >= 131 && resourceId <= 144 ? resourceId - 131 : -1;
+}

@@ -12,9 +12,7 @@ source "$(dirname "$0")/common.sh"
 "$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build=${PEDESTAL_BUILD:-$PEDESTAL_ROOT/build-rel}
 seconds=${SECONDS_TO_RUN:-20}
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
+pedestal_configure "$build" -DCMAKE_BUILD_TYPE=Release -DPEDESTAL_SANITIZE=OFF
 cmake --build "$build" --target PedestalTestWindow EmptyDialog
 
 window=$build/dialog/tests/PedestalTestWindow

@@ -16,10 +16,8 @@ source "$(dirname "$0")/common.sh"
 "$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 build=${PEDESTAL_BENCH_BUILD:-$PEDESTAL_ROOT/build-bench}
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DPEDESTAL_BENCH=ON -DPEDESTAL_GUI=ON -DPEDESTAL_FUZZ=OFF -DPEDESTAL_SANITIZE=OFF >/dev/null
-fi
+pedestal_configure "$build" -DCMAKE_BUILD_TYPE=Release -DPEDESTAL_BENCH=ON -DPEDESTAL_GUI=ON \
+    -DPEDESTAL_FUZZ=OFF -DPEDESTAL_SANITIZE=OFF >/dev/null
 # Only what bench/ declares, and what those programs need.
 cmake --build "$build" --target bench/all
 

@@ -22,12 +22,23 @@ TEST_PACKAGES+=(chromium chromium-driver python3-selenium xdotool imagemagick)
 PACKAGE_PACKAGES=(dpkg-dev file help2man nsis)
 PACKAGE_TEST_PACKAGES=(lintian debootstrap desktop-file-utils wine wine64)
 
-# pedestal_build BUILD_DIR [cmake -D options...]
-pedestal_build() {
+# pedestal_configure BUILD_DIR [cmake options...]
+# Configures when the folder has no build yet or was configured with other
+# options than these, so that PEDESTAL_SANITIZE=1 on an existing folder never
+# builds without sanitizers. Callers pass every option they care about, both
+# ways (ON and OFF): CMake keeps a cached option that is not passed again.
+pedestal_configure() {
     local dir=$1
     shift
-    if [ ! -f "$dir/build.ninja" ]; then
+    local stamp=$dir/pedestal-configure.args
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$*" ]; then
         cmake -S "$PEDESTAL_ROOT" -B "$dir" -G Ninja "$@"
+        printf '%s' "$*" >"$stamp"
     fi
-    cmake --build "$dir"
+}
+
+# pedestal_build BUILD_DIR [cmake options...]
+pedestal_build() {
+    pedestal_configure "$@"
+    cmake --build "$1"
 }

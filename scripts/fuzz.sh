@@ -40,11 +40,9 @@ fi
 "$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
 
 build=${PEDESTAL_FUZZ_BUILD:-$PEDESTAL_ROOT/build-fuzz}
-if [ ! -f "$build/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPEDESTAL_FUZZ=ON -DPEDESTAL_GUI=ON \
-        -DPEDESTAL_BENCH=OFF >/dev/null
-fi
+pedestal_configure "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPEDESTAL_FUZZ=ON -DPEDESTAL_GUI=ON \
+    -DPEDESTAL_BENCH=OFF -DPEDESTAL_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target fuzzers
 
 mapfile -t targets < <(grep -v '^$' "$build/fuzzers.txt")

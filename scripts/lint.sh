@@ -26,12 +26,10 @@ done
 "$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" clang clang-tidy cppcheck libclang-rt-14-dev
 
 build=${PEDESTAL_LINT_BUILD:-$PEDESTAL_ROOT/build-lint}
-if [ ! -f "$build/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-        -DPEDESTAL_GUI=ON -DPEDESTAL_BENCH=ON -DPEDESTAL_FUZZ=ON >/dev/null
-else
-    cmake "$build" >/dev/null # picks up new or removed sources
-fi
+pedestal_configure "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug -DPEDESTAL_GUI=ON -DPEDESTAL_BENCH=ON -DPEDESTAL_FUZZ=ON \
+    -DPEDESTAL_SANITIZE=OFF >/dev/null
+cmake "$build" >/dev/null # picks up new or removed sources
 # Qt's moc output and resources are generated headers some sources include.
 mapfile -t generated < <(ninja -C "$build" -t targets all | sed -n 's/^\([^:]*_autogen\): .*/\1/p' |
     grep -v '/' || true)

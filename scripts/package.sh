@@ -27,16 +27,14 @@ fi
 
 build=${PEDESTAL_PACKAGE_BUILD:-$PEDESTAL_ROOT/build-package}
 dist=$PEDESTAL_ROOT/dist
-if [ ! -f "$build/build.ninja" ]; then
-    # Compiled as Debian compiles its own packages: -O2 and the hardening
-    # flags (GCC 12 at -O3 also raises false -Wrestrict errors in std::string).
-    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-    flags="$(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CPPFLAGS) $(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CXXFLAGS)"
-    CXXFLAGS=$flags LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
-        cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG -DPEDESTAL_PACKAGE=ON -DPEDESTAL_BENCH=OFF \
-        -DPEDESTAL_DIST="$dist"
-fi
+# Compiled as Debian compiles its own packages: -O2 and the hardening flags
+# (GCC 12 at -O3 also raises false -Wrestrict errors in std::string).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+flags="$(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CPPFLAGS) $(cd "$PEDESTAL_ROOT" && dpkg-buildflags --get CXXFLAGS)"
+pedestal_configure "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG -DPEDESTAL_PACKAGE=ON -DPEDESTAL_BENCH=OFF \
+    -DPEDESTAL_DIST="$dist"
 # Only what the packages carry: the tests are scripts/test.sh's business.
 cmake --build "$build" --target package_contents
 

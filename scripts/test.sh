@@ -8,9 +8,9 @@ source "$(dirname "$0")/common.sh"
 "$PEDESTAL_ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 build=${PEDESTAL_BUILD:-$PEDESTAL_ROOT/build}
-opts=()
+opts=(-DPEDESTAL_SANITIZE=OFF -DPEDESTAL_BENCH=ON)
 if [ "${PEDESTAL_SANITIZE:-0}" = 1 ]; then
-    opts+=(-DPEDESTAL_SANITIZE=ON -DPEDESTAL_BENCH=OFF)
+    opts=(-DPEDESTAL_SANITIZE=ON -DPEDESTAL_BENCH=OFF)
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi

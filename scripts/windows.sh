@@ -30,11 +30,9 @@ ln -sfn /usr/include/CLI "$prefix/include/CLI"
 # Boost (Asio, Beast) and nlohmann/json for the browser server, header-only.
 cmake -DPREFIX="$prefix" -P "$PEDESTAL_ROOT/cmake/WindowsHeaderOnly.cmake"
 
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$PEDESTAL_ROOT" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DPEDESTAL_WIN_PREFIX="$prefix" -DPEDESTAL_WINE="$wine" \
-        -DPEDESTAL_GUI=OFF -DPEDESTAL_BENCH=OFF
-fi
+pedestal_configure "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DPEDESTAL_WIN_PREFIX="$prefix" -DPEDESTAL_WINE="$wine" \
+    -DPEDESTAL_GUI=OFF -DPEDESTAL_BENCH=OFF
 cmake --build "$build" -j "$jobs"
 
 # One Wine prefix of our own. A fresh one is initialised before any test, or

@@ -5,10 +5,10 @@
 // end-of-file on RELEASE_FD, detaches and prints whether its view is still in
 // its address space.
 #include "shm/TS_P_0001_02_Shm.h"
+#include "tests/ShmProcessLine.h"
 
 #include <unistd.h>
 
-#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -16,10 +16,6 @@
 #include <string>
 
 namespace {
-
-// A byte of the simulator's area: only tests use it.
-constexpr std::size_t kMarkerOffset = 4000;
-constexpr unsigned char kMarker = 0x4D;
 
 void WaitForEndOfFile(int fd) {
     char byte;
@@ -36,13 +32,6 @@ bool Mapped(const std::string& name) {
             return true;
     }
     return false;
-}
-
-std::string OneLine(const char* text) {
-    std::string line;
-    for (const char* p = text; *p != '\0'; ++p)
-        line += *p == '\n' ? '|' : *p;
-    return line;
 }
 
 // The descriptors come from the parent test (-1: none); a malformed one is
@@ -66,20 +55,11 @@ int main(int argc, char** argv) {
     WaitForEndOfFile(Descriptor(argv[2]));
 
     auto* shm = new TS_P_0001_02_Shm(name.c_str());
-    int wrote = 0;
-    int count = -1;
-    unsigned view = 0;
-    if (shm->IsValid()) {
-        auto* bytes = reinterpret_cast<unsigned char*>(shm->GetBlock());
-        unsigned char expected = 0;
-        wrote = std::atomic_ref<unsigned char>(bytes[kMarkerOffset])
-                    .compare_exchange_strong(expected, kMarker);
-        count = std::atomic_ref<std::int32_t>(shm->GetBlock()->userCount).load();
-        view = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(shm->GetBlock()));
-    }
+    const shmproc::Claim claim = shmproc::ClaimMarker(*shm);
+    const auto view = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(shm->GetBlock()));
     std::printf("attached valid=%d created=%d found=%d count=%d wrote=%d view=%u error=%s\n",
                 shm->IsValid() ? 1 : 0, shm->CreatedBlock() ? 1 : 0, shm->FoundExisting() ? 1 : 0,
-                count, wrote, view, OneLine(shm->GetErrorText()).c_str());
+                claim.count, claim.wrote, view, shmproc::OneLine(shm->GetErrorText()).c_str());
     std::fflush(stdout);
 
     WaitForEndOfFile(Descriptor(argv[3]));

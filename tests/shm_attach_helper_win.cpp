@@ -5,17 +5,13 @@
 // attachment, waits for RELEASE_EVENT, detaches and prints whether its view
 // is still in its address space.
 #include "shm/TS_P_0001_02_Shm.h"
+#include "tests/ShmProcessLine.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
-
-// A byte of the simulator's area: only tests use it.
-constexpr std::size_t kMarkerOffset = 4000;
-constexpr unsigned char kMarker = 0x4D;
 
 void WaitForEvent(const char* name) {
     if (std::strcmp(name, "-") == 0)
@@ -29,13 +25,6 @@ void WaitForEvent(const char* name) {
     CloseHandle(event);
 }
 
-std::string OneLine(const char* text) {
-    std::string line;
-    for (const char* p = text; *p != '\0'; ++p)
-        line += *p == '\n' ? '|' : *p == '\r' ? '~' : *p;
-    return line;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,18 +33,11 @@ int main(int argc, char** argv) {
     WaitForEvent(argv[2]);
 
     auto* shm = new TS_P_0001_02_Shm(argv[1]);
-    int wrote = 0;
-    int count = -1;
     void* view = shm->GetData();
-    if (shm->IsValid()) {
-        auto* bytes = reinterpret_cast<unsigned char*>(shm->GetBlock());
-        unsigned char expected = 0;
-        wrote = std::atomic_ref<unsigned char>(bytes[kMarkerOffset])
-                    .compare_exchange_strong(expected, kMarker);
-        count = std::atomic_ref<std::int32_t>(shm->GetBlock()->userCount).load();
-    }
+    const shmproc::Claim claim = shmproc::ClaimMarker(*shm);
     std::printf("attached valid=%d created=%d count=%d wrote=%d error=%s\n", shm->IsValid() ? 1 : 0,
-                shm->CreatedBlock() ? 1 : 0, count, wrote, OneLine(shm->GetErrorText()).c_str());
+                shm->CreatedBlock() ? 1 : 0, claim.count, claim.wrote,
+                shmproc::OneLine(shm->GetErrorText()).c_str());
     std::fflush(stdout);
 
     WaitForEvent(argv[3]);

@@ -1,6 +1,7 @@
 // The shared block among real processes: each attachment is a separate
 // process running shm_attach_helper.
 #include "shm/tests/ShmTestSupport.h"
+#include "tests/ShmProcessLine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +12,13 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char kVersion[] = " TS_P_0001_02_genericSim $Revision: 5.4.0";
-constexpr std::size_t kMarkerOffset = 4000;
+using shmproc::kMarkerOffset;
+using shmproc::kVersion;
 
 // One running helper: its pid, the read end of its output and what it said.
 class Helper {
@@ -58,28 +58,10 @@ public:
 
     // The next line as key=value pairs (the first word under "event").
     std::map<std::string, std::string> Next() {
-        std::map<std::string, std::string> fields;
         char line[1024];
         if (m_Out == nullptr || std::fgets(line, sizeof line, m_Out) == nullptr)
-            return fields;
-        std::string text(line);
-        if (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        // The error text comes last and may hold blanks.
-        const std::size_t error = text.find(" error=");
-        if (error != std::string::npos) {
-            fields["error"] = text.substr(error + 7);
-            text.resize(error);
-        }
-        std::istringstream words(text);
-        std::string word;
-        words >> fields["event"];
-        while (words >> word) {
-            const std::size_t equals = word.find('=');
-            if (equals != std::string::npos)
-                fields[word.substr(0, equals)] = word.substr(equals + 1);
-        }
-        return fields;
+            return {};
+        return shmproc::ParseLine(line);
     }
     int Wait() {
         if (m_Pid > 0) {

@@ -1,6 +1,7 @@
 // The shared block among real Windows processes: attachments run in
 // shm_attach_helper_win processes, simblock.exe reads the block beside them.
 #include "shm/tests/ShmTestSupport_win.h"
+#include "tests/ShmProcessLine.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,13 @@
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char kVersion[] = " TS_P_0001_02_genericSim $Revision: 5.4.0";
-constexpr std::size_t kMarkerOffset = 4000;
+using shmproc::kMarkerOffset;
+using shmproc::kVersion;
 
 // Beside this test in the build tree, as on a Windows machine.
 std::string BuildDirectory() {
@@ -124,24 +124,7 @@ public:
     Helper(const std::string& name, const std::string& start, const std::string& release)
         : Child("\"" + BuildDirectory() + "\\shm_attach_helper_win.exe\" " + name + " " + start +
                 " " + release) {}
-    std::map<std::string, std::string> Next() {
-        std::map<std::string, std::string> fields;
-        std::string text = Line();
-        const std::size_t error = text.find(" error=");
-        if (error != std::string::npos) {
-            fields["error"] = text.substr(error + 7);
-            text.resize(error);
-        }
-        std::istringstream words(text);
-        std::string word;
-        words >> fields["event"];
-        while (words >> word) {
-            const std::size_t equals = word.find('=');
-            if (equals != std::string::npos)
-                fields[word.substr(0, equals)] = word.substr(equals + 1);
-        }
-        return fields;
-    }
+    std::map<std::string, std::string> Next() { return shmproc::ParseLine(Line()); }
 };
 
 std::string Simblock() {

@@ -3,11 +3,14 @@
 #include "panel/Commands.h"
 #include "panel/PedestalTemplate.h"
 #include "panel/Resources.h"
+#include "panel/ShownControls.h"
 #include "web/PageFiles.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
+#include <vector>
 
 namespace web {
 namespace {
@@ -30,34 +33,6 @@ const char* KindName(ControlKind kind) {
     return "";
 }
 
-// The part of the shown state a control displays; empty for none.
-const char* ShownField(int id) {
-    switch (id) {
-    case IDC_FLAP_PICTURE:
-        return "flapBitmap";
-    case IDC_SPEED_BRAKE_PICTURE:
-        return "speedBrakeBitmap";
-    case IDC_GEAR_PICTURE:
-        return "gearBitmap";
-    case IDC_THRUST_PICTURE:
-        return "thrustBitmap";
-    case IDC_THRUST_TEXT:
-        return "thrustText";
-    case IDC_FLAP_TEXT:
-        return "flapText";
-    case IDC_SPEED_BRAKE_TEXT:
-        return "speedBrakeText";
-    case IDC_GEAR_TEXT:
-        return "gearText";
-    case IDC_BRAKES_TEXT:
-        return "brakesText";
-    case IDC_BRAKES:
-        return "brakesCaption";
-    default:
-        return "";
-    }
-}
-
 // A bitmap static takes its picture's size; the BMP header holds it.
 void BitmapSize(int resourceId, int* width, int* height) {
     const Resource bitmap = BitmapResource(resourceId);
@@ -75,6 +50,69 @@ void BitmapSize(int resourceId, int* width, int* height) {
     *height = le32(22) < 0 ? -le32(22) : le32(22);
 }
 
+// Whether a control's centre lies in a frame (both in dialog units, doubled
+// so that the centre needs no fraction).
+bool CentreIn(const TemplateControl& c, const TemplateControl& frame) {
+    const int x = 2 * c.x + c.w;
+    const int y = 2 * c.y + c.h;
+    return x >= 2 * frame.x && x < 2 * (frame.x + frame.w) && y >= 2 * frame.y &&
+           y < 2 * (frame.y + frame.h);
+}
+
+// The window's frames, top to bottom, each with the controls (as indices into
+// the template) whose centre it holds: "side" those left of its middle (the
+// lever's picture and the text under it), "stack" those right of it (texts
+// and buttons), each top to bottom as the window has them. A page on another
+// screen rearranges the groups, never what is in them. A control in no frame
+// is "loose".
+json Groups(const DialogTemplate& dlg) {
+    std::vector<std::size_t> frames;
+    for (std::size_t i = 0; i < dlg.controlCount; ++i) {
+        if (KindOf(dlg.controls[i]) == ControlKind::GroupBox)
+            frames.push_back(i);
+    }
+    const auto topToBottom = [&](std::size_t a, std::size_t b) {
+        const TemplateControl& l = dlg.controls[a];
+        const TemplateControl& r = dlg.controls[b];
+        return l.y != r.y ? l.y < r.y : l.x < r.x;
+    };
+    std::ranges::stable_sort(frames, topToBottom);
+    std::vector<std::size_t> controls;
+    for (std::size_t i = 0; i < dlg.controlCount; ++i) {
+        if (KindOf(dlg.controls[i]) != ControlKind::GroupBox)
+            controls.push_back(i);
+    }
+    std::ranges::stable_sort(controls, topToBottom);
+
+    json groups = json::array();
+    std::vector<bool> placed(dlg.controlCount, false);
+    for (const std::size_t f : frames) {
+        const TemplateControl& frame = dlg.controls[f];
+        json side = json::array();
+        json stack = json::array();
+        for (const std::size_t i : controls) {
+            const TemplateControl& c = dlg.controls[i];
+            if (placed[i] || !CentreIn(c, frame))
+                continue;
+            placed[i] = true;
+            (2 * c.x + c.w < 2 * frame.x + frame.w ? side : stack).push_back(i);
+        }
+        groups.push_back({
+            {"frame", f},
+            {"w", DialogUnitsToPixelsX(frame.w)},
+            {"h", DialogUnitsToPixelsY(frame.h)},
+            {"side", std::move(side)},
+            {"stack", std::move(stack)},
+        });
+    }
+    json loose = json::array();
+    for (const std::size_t i : controls) {
+        if (!placed[i])
+            loose.push_back(i);
+    }
+    return {{"groups", std::move(groups)}, {"loose", std::move(loose)}};
+}
+
 void ReplaceOnce(std::string& text, std::string_view marker, std::string_view with) {
     const auto at = text.find(marker);
     if (at != std::string::npos)
@@ -89,6 +127,7 @@ std::string LayoutJson() {
     for (std::size_t i = 0; i < dlg.controlCount; ++i) {
         const TemplateControl& c = dlg.controls[i];
         const CommandInfo* command = CommandForControl(c.id);
+        const ShownControl* shows = ShownControlFor(c.id);
         json control = {
             {"id", c.id},
             {"kind", KindName(KindOf(c))},
@@ -100,7 +139,7 @@ std::string LayoutJson() {
             {"visible", IsVisible(c.style)},
             {"disabled", IsDisabled(c.style)},
             {"command", command != nullptr ? command->name : ""},
-            {"shows", ShownField(c.id)},
+            {"shows", shows != nullptr ? shows->key : ""},
         };
         if (c.bitmap != 0) {
             int width = 0;
@@ -119,6 +158,7 @@ std::string LayoutJson() {
         {"bitmaps", kBitmapResourceIds},
         {"controls", std::move(controls)},
     };
+    layout.update(Groups(dlg));
     std::string text = layout.dump();
     // Inlined in a script element, "</" must not end it early.
     for (auto at = text.find("</"); at != std::string::npos; at = text.find("</", at + 3))

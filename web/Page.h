@@ -10,7 +10,8 @@ namespace web {
 
 // Dialog 102 as JSON: caption, size in pixels and every control with its
 // kind, caption, pixel rectangle, visibility, the command it sends and the
-// part of the shown state it shows.
+// part of the shown state it shows, and the window's frames as groups of
+// those controls, which the page lays out for the screen it is on.
 std::string LayoutJson();
 
 // The page, assembled once.

@@ -1,5 +1,7 @@
 #include "web/Protocol.h"
 
+#include "panel/ShownControls.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -161,16 +163,12 @@ std::string StateMessage(const ShownState& shown, unsigned changes, bool full, i
         if ((changes & bit) != 0)
             state[key] = value;
     };
-    put(kFlapPicture, "flapBitmap", shown.flapBitmap);
-    put(kSpeedBrakePicture, "speedBrakeBitmap", shown.speedBrakeBitmap);
-    put(kGearPicture, "gearBitmap", shown.gearBitmap);
-    put(kThrustPicture, "thrustBitmap", shown.thrustBitmap);
-    put(kFlapText, "flapText", shown.flapText);
-    put(kGearText, "gearText", shown.gearText);
-    put(kSpeedBrakeText, "speedBrakeText", shown.speedBrakeText);
-    put(kThrustText, "thrustText", shown.thrustText);
-    put(kBrakesText, "brakesText", shown.brakesText);
-    put(kBrakesCaption, "brakesCaption", shown.brakesCaption);
+    for (const ShownControl& part : kShownControls) {
+        if (part.bitmap != nullptr)
+            put(part.change, part.key, shown.*part.bitmap);
+        else
+            put(part.change, part.key, shown.*part.text);
+    }
     put(kSliderPosition, "slider", sliderPosition);
     put(kNotice, "notice", std::string(notice));
     // type and full alone say nothing.

@@ -1,35 +1,19 @@
 #include "win32/PedestalDlg_win.h"
 
 #include "panel/PedestalStatus.h"
-#include "panel/Resources.h"
 
 #include <commctrl.h>
 
 #include <iterator>
 
-// In the order of the original message map.
+// In the order of the original message map; the controls' commands come from
+// the core's table (RunCommand).
 const CPedestalDlg::MessageMapEntry CPedestalDlg::kMessageMap[] = {
     {WM_PAINT, 0, 0, &CPedestalDlg::OnPaint},
     {WM_QUERYDRAGICON, 0, 0, &CPedestalDlg::OnQueryDragIcon},
     {WM_DESTROY, 0, 0, &CPedestalDlg::OnDestroy},
-    {WM_COMMAND, IDC_FLAP_1, BN_CLICKED, &CPedestalDlg::OnFlap1},
-    {WM_COMMAND, IDC_FLAP_2, BN_CLICKED, &CPedestalDlg::OnFlap2},
-    {WM_COMMAND, IDC_FLAP_3, BN_CLICKED, &CPedestalDlg::OnFlap3},
-    {WM_COMMAND, IDC_FLAP_FULL, BN_CLICKED, &CPedestalDlg::OnFlapFull},
-    {WM_COMMAND, IDC_FLAP_UP, BN_CLICKED, &CPedestalDlg::OnFlapUp},
     {WM_TIMER, 0, 0, &CPedestalDlg::OnTimer},
-    {WM_COMMAND, IDC_SPEED_BRAKE_OUT, BN_CLICKED, &CPedestalDlg::OnSpeedBrakeOut},
-    {WM_COMMAND, IDC_SPEED_BRAKE_IN, BN_CLICKED, &CPedestalDlg::OnSpeedBrakeIn},
-    {WM_COMMAND, IDC_GEAR_DOWN, BN_CLICKED, &CPedestalDlg::OnGearDown},
-    {WM_COMMAND, IDC_GEAR_UP, BN_CLICKED, &CPedestalDlg::OnGearUp},
-    {WM_NOTIFY, IDC_THRUST_SLIDER, static_cast<int>(NM_RELEASEDCAPTURE),
-     &CPedestalDlg::OnThrustSliderReleased},
-    {WM_COMMAND, IDC_BRAKES, BN_CLICKED, &CPedestalDlg::OnBrakes},
     {WM_CLOSE, 0, 0, &CPedestalDlg::OnClose},
-    {WM_COMMAND, IDC_THRUST_CL, BN_CLICKED, &CPedestalDlg::OnThrustCl},
-    {WM_COMMAND, IDC_THRUST_IDLE, BN_CLICKED, &CPedestalDlg::OnThrustIdle},
-    {WM_COMMAND, IDC_THRUST_FLXMCT, BN_CLICKED, &CPedestalDlg::OnThrustFlxMct},
-    {WM_COMMAND, IDC_THRUST_TOGA, BN_CLICKED, &CPedestalDlg::OnThrustToGa},
     // The framework's defaults for the dialog's OK and Cancel commands.
     {WM_COMMAND, IDOK, BN_CLICKED, &CPedestalDlg::OnOK},
     {WM_COMMAND, IDCANCEL, BN_CLICKED, &CPedestalDlg::OnCancel},
@@ -81,7 +65,24 @@ INT_PTR CPedestalDlg::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (entry.message == message && entry.controlId == controlId && entry.code == code)
             return (this->*entry.handler)(wParam, lParam);
     }
-    return FALSE;
+    return RunCommand(message, controlId, code);
+}
+
+INT_PTR CPedestalDlg::RunCommand(UINT message, int controlId, int code) {
+    const CommandInfo* info = CommandForControl(controlId);
+    if (info == nullptr)
+        return FALSE;
+    if (info->command != Command::SliderReleased) {
+        if (message != WM_COMMAND || code != BN_CLICKED)
+            return FALSE;
+        m_Core.Execute(info->command);
+        return TRUE;
+    }
+    if (message != WM_NOTIFY || code != static_cast<int>(NM_RELEASEDCAPTURE))
+        return FALSE;
+    m_Core.Execute(info->command,
+                   static_cast<int>(SendDlgItemMessageA(m_hWnd, controlId, TBM_GETPOS, 0, 0)));
+    return TRUE;
 }
 
 BOOL CPedestalDlg::OnInitDialog() {
@@ -102,60 +103,53 @@ BOOL CPedestalDlg::OnInitDialog() {
 
 // Members to controls only: the five status texts.
 void CPedestalDlg::DoDataExchange() {
-    SetDlgItemTextA(m_hWnd, IDC_FLAP_TEXT, m_FlapText.c_str());
-    SetDlgItemTextA(m_hWnd, IDC_GEAR_TEXT, m_GearText.c_str());
-    SetDlgItemTextA(m_hWnd, IDC_SPEED_BRAKE_TEXT, m_SpeedBrakeText.c_str());
-    SetDlgItemTextA(m_hWnd, IDC_THRUST_TEXT, m_ThrustText.c_str());
-    SetDlgItemTextA(m_hWnd, IDC_BRAKES_TEXT, m_BrakesText.c_str());
+    for (std::size_t i = 0; i < std::size(kShownControls); ++i) {
+        if (kShownControls[i].change & kAllTexts)
+            SetDlgItemTextA(m_hWnd, kShownControls[i].controlId, m_Texts[i] ? m_Texts[i] : "");
+    }
 }
 
 void CPedestalDlg::LoadBitmaps() {
-    for (std::size_t i = 0; i < std::size(kBitmapResourceIds); ++i)
-        m_Bitmaps[i] = LoadBitmapA(m_hInstance, MAKEINTRESOURCEA(kBitmapResourceIds[i]));
+    for (int id : kBitmapResourceIds)
+        m_Bitmaps[BitmapSlot(id)] = LoadBitmapA(m_hInstance, MAKEINTRESOURCEA(id));
 }
 
 bool CPedestalDlg::SetUpSharedMemory() {
-    Attachment& attachment = m_Core.GetAttachment();
-    if (attachment.Attach(m_BlockName))
-        return true;
-    MessageBoxA(m_hWnd, attachment.FailureText().c_str(), kFailureCaption, MB_OK);
-    return false;
+    return m_Core.SetUpSharedMemory(m_BlockName, [this](const char* text, const char* caption) {
+        MessageBoxA(m_hWnd, text, caption, MB_OK);
+    });
 }
 
 void CPedestalDlg::Apply(const Update& update) {
     const ShownState& shown = m_Core.Shown();
-    if (update.changes & kFlapPicture)
-        SetPicture(IDC_FLAP_PICTURE, shown.flapBitmap);
-    if (update.changes & kSpeedBrakePicture)
-        SetPicture(IDC_SPEED_BRAKE_PICTURE, shown.speedBrakeBitmap);
-    if (update.changes & kGearPicture)
-        SetPicture(IDC_GEAR_PICTURE, shown.gearBitmap);
-    if (update.changes & kThrustPicture)
-        SetPicture(IDC_THRUST_PICTURE, shown.thrustBitmap);
+    // A tick takes all five texts, changed or not; the caption when it changes.
+    const unsigned taken = update.changes & kTicked ? update.changes | kAllTexts : update.changes;
+    for (std::size_t i = 0; i < std::size(kShownControls); ++i) {
+        const ShownControl& row = kShownControls[i];
+        if (!(taken & row.change))
+            continue;
+        if (row.bitmap != nullptr)
+            SetPicture(row.controlId, shown.*row.bitmap);
+        else if (row.change & kAllTexts)
+            m_Texts[i] = shown.*row.text;
+        else
+            SetDlgItemTextA(m_hWnd, row.controlId, shown.*row.text);
+    }
     if (update.changes & kSliderPosition)
         SendDlgItemMessageA(m_hWnd, IDC_THRUST_SLIDER, TBM_SETPOS, TRUE, update.sliderPosition);
-    if (update.changes & kBrakesCaption)
-        SetDlgItemTextA(m_hWnd, IDC_BRAKES, shown.brakesCaption);
     if (update.changes & kNotice) {
         m_Notice = m_Core.Notice();
         PostMessageA(m_hWnd, kNoticeMessage, 0, 0);
     }
-    if (update.changes & kTicked) {
-        m_BrakesText = shown.brakesText;
-        m_GearText = shown.gearText;
-        m_FlapText = shown.flapText;
-        m_ThrustText = shown.thrustText;
-        m_SpeedBrakeText = shown.speedBrakeText;
+    if (update.changes & kTicked)
         DoDataExchange();
-    }
 }
 
 void CPedestalDlg::SetPicture(int controlId, int resourceId) {
-    for (std::size_t i = 0; i < std::size(kBitmapResourceIds); ++i) {
-        if (kBitmapResourceIds[i] == resourceId)
-            SendDlgItemMessageA(m_hWnd, controlId, STM_SETIMAGE, IMAGE_BITMAP,
-                                reinterpret_cast<LPARAM>(m_Bitmaps[i]));
-    }
+    const int slot = BitmapSlot(resourceId);
+    if (slot >= 0 && m_Bitmaps[slot] != nullptr)
+        SendDlgItemMessageA(m_hWnd, controlId, STM_SETIMAGE, IMAGE_BITMAP,
+                            reinterpret_cast<LPARAM>(m_Bitmaps[slot]));
 }
 
 INT_PTR CPedestalDlg::OnPaint(WPARAM, LPARAM) {
@@ -175,10 +169,6 @@ INT_PTR CPedestalDlg::OnPaint(WPARAM, LPARAM) {
     return TRUE;
 }
 
-INT_PTR CPedestalDlg::OnQueryDragIcon(WPARAM, LPARAM) {
-    return reinterpret_cast<INT_PTR>(m_hIcon);
-}
-
 INT_PTR CPedestalDlg::OnDestroy(WPARAM, LPARAM) {
     {
         const std::lock_guard<std::mutex> lock(m_TaskMutex);
@@ -193,46 +183,12 @@ INT_PTR CPedestalDlg::OnDestroy(WPARAM, LPARAM) {
     return TRUE;
 }
 
-INT_PTR CPedestalDlg::OnTimer(WPARAM timerId, LPARAM) {
-    if (timerId != kStatusTimerId)
-        return FALSE;
-    m_Core.Tick();
-    return TRUE;
-}
-
-// The close box ends the dialog as OK does.
-INT_PTR CPedestalDlg::OnClose(WPARAM wParam, LPARAM lParam) {
-    return OnOK(wParam, lParam);
-}
-
-INT_PTR CPedestalDlg::OnOK(WPARAM, LPARAM) {
-    EndDialog(m_hWnd, IDOK);
-    return TRUE;
-}
-
-INT_PTR CPedestalDlg::OnCancel(WPARAM, LPARAM) {
-    EndDialog(m_hWnd, IDCANCEL);
-    return TRUE;
-}
-
-INT_PTR CPedestalDlg::OnThrustSliderReleased(WPARAM, LPARAM) {
-    const auto position =
-        static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_THRUST_SLIDER, TBM_GETPOS, 0, 0));
-    m_Core.Execute(Command::SliderReleased, position);
-    return TRUE;
-}
-
 // A lost or recovered block is told without stopping the window: the box has
 // no owner, so the window stays usable, and its message loop goes on
 // delivering the ticks.
 INT_PTR CPedestalDlg::OnNotice(WPARAM, LPARAM) {
     const std::string text = m_Notice;
-    MessageBoxA(nullptr, text.c_str(), kFailureCaption, MB_OK);
-    return TRUE;
-}
-
-INT_PTR CPedestalDlg::Run(Command command) {
-    m_Core.Execute(command);
+    MessageBoxA(nullptr, text.c_str(), PedestalCore::kBlockCaption, MB_OK);
     return TRUE;
 }
 

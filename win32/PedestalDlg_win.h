@@ -1,14 +1,17 @@
 // The pedestal window on Windows: the modal dialog of template 102, a thin
-// view of the pedestal core. A message-map table sends each control's
-// notification to a handler that forwards to the core; the 60 ms timer runs
-// the core's tick; what the core says changed is put into the controls with
-// STM_SETIMAGE, SetDlgItemText and TBM_SETPOS.
+// view of the pedestal core. A message-map table sends the window's own
+// messages to their handlers and each control of the core's command table
+// runs its command; the 60 ms timer runs the core's tick; what the core says
+// changed is put into the controls of kShownControls with STM_SETIMAGE and
+// SetDlgItemText, and into the slider with TBM_SETPOS.
 #pragma once
 
 #include "panel/PedestalCore.h"
 // Before windows.h: the template names IDOK and IDCANCEL in an enum, which
 // windows.h then defines as macros of the same values.
 #include "panel/PedestalTemplate.h"
+#include "panel/Resources.h"
+#include "panel/ShownControls.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -17,6 +20,7 @@
 
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -42,7 +46,6 @@ public:
 
     static constexpr UINT_PTR kStatusTimerId = PedestalCore::kStatusTimerId;
     static constexpr UINT kStatusPeriodMs = PedestalCore::kStatusPeriodMs;
-    static constexpr char kFailureCaption[] = "CPedestalDlg::SetUpSharedMemory";
     // Posted to the dialog to show the core's notice once the tick is done.
     static constexpr UINT kNoticeMessage = WM_APP + 1;
     // Posted to the dialog when PostCoreTask has queued work for it.
@@ -62,6 +65,9 @@ private:
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // A control's command from the core's table: a button's on its click,
+    // the slider's when it lets the mouse go.
+    INT_PTR RunCommand(UINT message, int controlId, int code);
 
     BOOL OnInitDialog();
     void DoDataExchange();
@@ -71,42 +77,32 @@ private:
     void SetPicture(int controlId, int resourceId);
 
     INT_PTR OnPaint(WPARAM, LPARAM);
-    INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
+    INT_PTR OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(m_hIcon); }
     INT_PTR OnDestroy(WPARAM, LPARAM);
-    INT_PTR OnTimer(WPARAM, LPARAM);
-    INT_PTR OnClose(WPARAM, LPARAM);
-    INT_PTR OnOK(WPARAM, LPARAM);
-    INT_PTR OnCancel(WPARAM, LPARAM);
-    INT_PTR OnThrustSliderReleased(WPARAM, LPARAM);
+    // Every timer message of the dialog runs a whole tick, whatever its ID.
+    INT_PTR OnTimer(WPARAM, LPARAM) {
+        m_Core.Tick();
+        return TRUE;
+    }
+    // The close box ends the dialog as OK does.
+    INT_PTR OnClose(WPARAM wParam, LPARAM lParam) { return OnOK(wParam, lParam); }
+    INT_PTR OnOK(WPARAM, LPARAM) { return End(IDOK); }
+    INT_PTR OnCancel(WPARAM, LPARAM) { return End(IDCANCEL); }
+    INT_PTR End(int result) {
+        EndDialog(m_hWnd, result);
+        return TRUE;
+    }
     INT_PTR OnNotice(WPARAM, LPARAM);
     INT_PTR OnCoreTasks(WPARAM, LPARAM);
-    INT_PTR OnFlapUp(WPARAM, LPARAM) { return Run(Command::FlapUp); }
-    INT_PTR OnFlap1(WPARAM, LPARAM) { return Run(Command::Flap1); }
-    INT_PTR OnFlap2(WPARAM, LPARAM) { return Run(Command::Flap2); }
-    INT_PTR OnFlap3(WPARAM, LPARAM) { return Run(Command::Flap3); }
-    INT_PTR OnFlapFull(WPARAM, LPARAM) { return Run(Command::FlapFull); }
-    INT_PTR OnSpeedBrakeOut(WPARAM, LPARAM) { return Run(Command::SpeedBrakeOut); }
-    INT_PTR OnSpeedBrakeIn(WPARAM, LPARAM) { return Run(Command::SpeedBrakeIn); }
-    INT_PTR OnGearDown(WPARAM, LPARAM) { return Run(Command::GearDown); }
-    INT_PTR OnGearUp(WPARAM, LPARAM) { return Run(Command::GearUp); }
-    INT_PTR OnBrakes(WPARAM, LPARAM) { return Run(Command::Brakes); }
-    INT_PTR OnThrustCl(WPARAM, LPARAM) { return Run(Command::ThrustCl); }
-    INT_PTR OnThrustIdle(WPARAM, LPARAM) { return Run(Command::ThrustIdle); }
-    INT_PTR OnThrustFlxMct(WPARAM, LPARAM) { return Run(Command::ThrustFlxMct); }
-    INT_PTR OnThrustToGa(WPARAM, LPARAM) { return Run(Command::ThrustToGa); }
-    INT_PTR Run(Command command);
 
     HWND m_hWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    std::string m_FlapText;
-    std::string m_GearText;
-    std::string m_SpeedBrakeText;
-    std::string m_ThrustText;
-    std::string m_BrakesText;
+    // Per row of kShownControls, the core's text that the next exchange puts
+    // into the control.
+    const char* m_Texts[std::size(kShownControls)] = {};
     std::string m_Notice;
     HICON m_hIcon = nullptr;
-    // The thirteen lever pictures, in the order LoadBitmaps loads them.
-    HBITMAP m_Bitmaps[13] = {};
+    HBITMAP m_Bitmaps[kBitmapSlots] = {};
     PedestalCore m_Core;
     const char* m_BlockName;
     UINT_PTR m_TimerId = 0;

@@ -4,6 +4,7 @@
 #include "platform/BlockWatch.h"
 #include "platform/FaultGuard.h"
 #include "platform/Platform.h"
+#include "platform/tests/MappingTestSupport_posix.h"
 
 #include <gtest/gtest.h>
 
@@ -24,19 +25,12 @@ extern "C" const char* __asan_default_options() { // NOLINT(bugprone-reserved-id
 
 namespace {
 
-struct ScopedName {
-    explicit ScopedName(const char* tag)
-        : name("PedestalTest_" + std::to_string(getpid()) + "_watch_" + tag) {
-        shm_unlink(path().c_str());
-    }
-    ~ScopedName() { shm_unlink(path().c_str()); }
-    std::string path() const { return "/" + name; }
-    std::string name;
+struct ScopedName : mappingtest::ScopedName {
+    explicit ScopedName(const char* tag) : mappingtest::ScopedName(std::string("watch_") + tag) {}
 };
 
 HANDLE Create(const ScopedName& scoped, DWORD size) {
-    return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
-                              scoped.name.c_str());
+    return mappingtest::Create(scoped.name, size);
 }
 
 void Resize(const ScopedName& scoped, off_t size) {

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/tests/MappingTestSupport_posix.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,9 @@
 
 namespace {
 
-std::string UniqueName(const char* tag) {
-    return "PedestalTest_" + std::to_string(getpid()) + "_platform_" + tag;
-}
-
-struct ScopedName {
-    explicit ScopedName(const char* tag) : name(UniqueName(tag)) {
-        shm_unlink(("/" + name).c_str());
-    }
-    ~ScopedName() { shm_unlink(("/" + name).c_str()); }
-    std::string name;
+struct ScopedName : mappingtest::ScopedName {
+    explicit ScopedName(const char* tag)
+        : mappingtest::ScopedName(std::string("platform_") + tag) {}
 };
 
 std::string ExecutablePath() {
@@ -34,9 +28,7 @@ std::string ExecutablePath() {
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
-HANDLE Create(const std::string& name, DWORD size) {
-    return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
-}
+using mappingtest::Create;
 
 } // namespace
 

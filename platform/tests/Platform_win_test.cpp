@@ -1,6 +1,7 @@
 // What the shared-memory classes rely on from Windows itself, checked under
 // the system (or Wine) the tests run on.
 #include "platform/Platform.h"
+#include "platform/tests/MappingTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,10 @@
 namespace {
 
 std::string UniqueName(const char* tag) {
-    return "PedestalTest_" + std::to_string(GetCurrentProcessId()) + "_platform_" + tag;
+    return mappingtest::UniqueName(std::string("platform_") + tag);
 }
 
-HANDLE Create(const std::string& name, DWORD size) {
-    return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
-}
+using mappingtest::Create;
 
 std::string SystemText(DWORD code) {
     char* text = nullptr;

@@ -1,5 +1,5 @@
-#include "shm/BaseSharedMemory.h"
 #include "shm/tests/ShmTestSupport.h"
+#include "shm/tests/TestBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -7,18 +7,7 @@
 
 namespace {
 
-// Sets the name and size as a derived class does, and shows the fields.
-class TestBlock : public BaseSharedMemory {
-public:
-    TestBlock(const std::string& name, std::uint32_t size) {
-        SetName(name.c_str());
-        m_Size = size;
-    }
-    using BaseSharedMemory::m_hMapping;
-    using BaseSharedMemory::m_Name;
-    using BaseSharedMemory::SetName;
-    unsigned char* bytes() const { return static_cast<unsigned char*>(GetData()); }
-};
+using shmtest::TestBlock;
 
 mode_t ObjectMode(const std::string& name) {
     struct stat status {};

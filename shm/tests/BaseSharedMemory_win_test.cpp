@@ -1,24 +1,12 @@
 // The base block on Windows: named mappings backed by the paging file.
-#include "shm/BaseSharedMemory.h"
 #include "shm/tests/ShmTestSupport_win.h"
+#include "shm/tests/TestBlock.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace {
-
-class TestBlock : public BaseSharedMemory {
-public:
-    TestBlock(const std::string& name, std::uint32_t size) {
-        SetName(name.c_str());
-        m_Size = size;
-    }
-    using BaseSharedMemory::m_hMapping;
-    unsigned char* bytes() const { return static_cast<unsigned char*>(GetData()); }
-};
-
-} // namespace
+using shmtest::TestBlock;
 
 TEST(BaseSharedMemory, OpenOfMissingNameFailsWithCode2) {
     const std::string name = shmtest::UniqueName("missing");

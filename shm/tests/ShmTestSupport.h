@@ -4,6 +4,7 @@
 // the simulator's.
 #pragma once
 
+#include "platform/tests/MappingTestSupport_posix.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
 #include <fcntl.h>
@@ -16,11 +17,7 @@
 
 namespace shmtest {
 
-// "PedestalTest_<pid>_<tag>": unique per process and test, never the real
-// block's name.
-inline std::string UniqueName(const std::string& tag) {
-    return "PedestalTest_" + std::to_string(getpid()) + "_" + tag;
-}
+using mappingtest::UniqueName;
 
 inline std::string ObjectPath(const std::string& name) {
     return "/" + name;
@@ -31,22 +28,7 @@ inline bool Exists(const std::string& name) {
     return stat(("/dev/shm/" + name).c_str(), &status) == 0;
 }
 
-// Removes the object on scope exit, whatever the test did with it.
-class ScopedName {
-public:
-    explicit ScopedName(const std::string& tag) : m_Name(UniqueName(tag)) {
-        shm_unlink(ObjectPath(m_Name).c_str());
-    }
-    ~ScopedName() { shm_unlink(ObjectPath(m_Name).c_str()); }
-    ScopedName(const ScopedName&) = delete;
-    ScopedName& operator=(const ScopedName&) = delete;
-
-    const char* c_str() const { return m_Name.c_str(); }
-    const std::string& str() const { return m_Name; }
-
-private:
-    std::string m_Name;
-};
+using mappingtest::ScopedName;
 
 // A plain shared mapping of an existing object, as a foreign client holds it.
 class RawView {

@@ -3,7 +3,7 @@
 // another program" is an object that holds its mapping until it goes.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/tests/MappingTestSupport.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 
 #include <cstring>
@@ -11,11 +11,7 @@
 
 namespace shmtest {
 
-// "PedestalTest_<pid>_<tag>": unique per process and test, never the real
-// block's name.
-inline std::string UniqueName(const std::string& tag) {
-    return "PedestalTest_" + std::to_string(GetCurrentProcessId()) + "_" + tag;
-}
+using mappingtest::UniqueName;
 
 inline bool Exists(const std::string& name) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());

@@ -1,12 +1,16 @@
 #include "tools/simblock/Settings.h"
 
+#include "panel/PedestalCore.h"
 #include "panel/PedestalStatus.h"
+#include "shm/TS_P_0001_02_genericSim.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 
 namespace simblock {
 namespace {
@@ -57,25 +61,35 @@ Range RangeOf(FieldType type) {
     }
 }
 
-void Flaps(int detent, std::vector<Write>& writes) {
-    for (int i = 0; i < 5; ++i)
-        writes.push_back({Ref("flapLever", i), MakeInteger(FieldType::U8, i == detent ? 1 : 0)});
+void RunLever(const LeverCommand& command, GenericSimBlock& block) {
+    PedestalCore core;
+    core.GetAttachment().UseBlock(&block);
+    command(core);
 }
 
-void Gear(bool up, std::vector<Write>& writes) {
-    writes.push_back({Ref("gearLeverUp"), MakeInteger(FieldType::U8, up ? 1 : 0)});
-    writes.push_back({Ref("gearUpSelected"), MakeInteger(FieldType::U8, up ? 1 : 0)});
-    writes.push_back({Ref("gearDownSelected"), MakeInteger(FieldType::U8, up ? 0 : 1)});
-}
-
-void Brakes(bool on, std::vector<Write>& writes) {
-    for (int i = 0; i < 3; ++i)
-        writes.push_back({Ref("brakeDemand", i), MakeNumber(on ? 1.0 : 0.0)});
-}
-
-void Thrust(double percent, std::vector<Write>& writes) {
-    for (int i = 0; i < 2; ++i)
-        writes.push_back({Ref("thrustLever", i), MakeNumber(percent)});
+// The elements a lever command writes and their values, in the layout's
+// order: the command is run on a block of zeros and on one of ones, and an
+// element it writes ends the same in both. The first of them carries the
+// command itself, which makes them all when the settings are applied.
+bool LeverWrites(const LeverCommand& command, std::vector<Write>& writes) {
+    std::unique_ptr<GenericSimBlock> scratch[2] = {std::make_unique<GenericSimBlock>(),
+                                                   std::make_unique<GenericSimBlock>()};
+    for (int i = 0; i < 2; ++i) {
+        std::memset(scratch[i].get(), i == 0 ? 0x00 : 0xFF, sizeof(GenericSimBlock));
+        RunLever(command, *scratch[i]);
+    }
+    bool first = true;
+    for (const FieldInfo& field : Fields()) {
+        for (std::size_t element = 0; element < field.elements; ++element) {
+            const FieldRef ref{&field, element};
+            const Value value = ReadElement(*scratch[0], ref);
+            if (value != ReadElement(*scratch[1], ref))
+                continue;
+            writes.push_back({ref, value, first ? command : LeverCommand(), true});
+            first = false;
+        }
+    }
+    return true;
 }
 
 struct Lever {
@@ -89,25 +103,21 @@ const Lever kLevers[] = {
      [](const std::string& v, std::vector<Write>& w) {
          static constexpr std::array<std::string_view, 5> words = {"up", "1", "2", "3", "full"};
          for (int i = 0; i < 5; ++i)
-             if (v == words[i] || v == std::to_string(i)) {
-                 Flaps(i, w);
-                 return true;
-             }
+             if (v == words[i] || v == std::to_string(i))
+                 return LeverWrites([i](PedestalCore& core) { core.SetFlapLever(i); }, w);
          return false;
      }},
     {"gear", "up, down",
      [](const std::string& v, std::vector<Write>& w) {
          if (v != "up" && v != "down")
              return false;
-         Gear(v == "up", w);
-         return true;
+         return LeverWrites([up = v == "up"](PedestalCore& core) { core.SetGear(up); }, w);
      }},
     {"brakes", "on, off",
      [](const std::string& v, std::vector<Write>& w) {
          if (v != "on" && v != "off")
              return false;
-         Brakes(v == "on", w);
-         return true;
+         return LeverWrites([on = v == "on"](PedestalCore& core) { core.SetBrakes(on); }, w);
      }},
     {"thrust",
      "toga (" + FormatDouble(kThrustToGaValue) + "), flx or mct (" +
@@ -121,16 +131,12 @@ const Lever kLevers[] = {
              {"mct", kThrustFlxMctValue},
              {"cl", kThrustClValue},
              {"idle", kThrustIdleValue}};
-         for (const auto& [word, percent] : detents)
-             if (v == word) {
-                 Thrust(percent, w);
-                 return true;
-             }
-         const std::optional<double> percent = ParseDouble(v);
+         std::optional<double> percent = ParseDouble(v);
+         for (const auto& [word, value] : detents)
+             percent = v == word ? value : percent;
          if (!percent || !(*percent >= 0.0 && *percent <= 100.0))
              return false;
-         Thrust(*percent, w);
-         return true;
+         return LeverWrites([value = *percent](PedestalCore& core) { core.SetThrust(value); }, w);
      }},
     {"speedbrake",
      "in (" + std::to_string(kSpeedBrakeInValue) + "), out (" +
@@ -228,8 +234,12 @@ ParsedSettings ParseSettings(std::span<const std::string> settings) {
 }
 
 void ApplyWrites(GenericSimBlock& block, std::span<const Write> writes) {
-    for (const Write& write : writes)
-        WriteElement(block, write.ref, write.value);
+    for (const Write& write : writes) {
+        if (write.lever)
+            RunLever(write.lever, block);
+        else if (!write.byLever)
+            WriteElement(block, write.ref, write.value);
+    }
 }
 
 std::string SettingsHelp() {

@@ -6,21 +6,31 @@
 
 #include "tools/simblock/FieldCatalogue.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class PedestalCore;
+
 namespace simblock {
+
+// A lever setting runs one of the pedestal core's commands.
+using LeverCommand = std::function<void(PedestalCore&)>;
 
 struct Write {
     FieldRef ref;
     Value value;
+    // Set on the first write of a lever setting: the command that makes all
+    // of that setting's writes (byLever) when they are applied.
+    LeverCommand lever = {};
+    bool byLever = false;
 };
 
 struct ParsedSettings {
-    std::vector<Write> writes; // in the order the pedestal writes them
+    std::vector<Write> writes; // in the order given; a lever's in the layout's order
     std::vector<std::string> errors;
 };
 

@@ -17,7 +17,8 @@ using namespace simblock;
 namespace {
 
 void AddName(CLI::App* command, std::string& name) {
-    command->add_option("--name", name, "name of the shared block")->capture_default_str();
+    // --block as the pedestal's other programs spell it; --name as before.
+    command->add_option("--block,--name", name, "name of the shared block")->capture_default_str();
 }
 
 void AddJson(CLI::App* command, bool& json) {

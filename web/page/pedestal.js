@@ -1,22 +1,18 @@
 "use strict";
-// The pedestal window in a browser: built from the window's own layout, it
-// paints what the server says is shown and sends a command per button. All
-// rules stay in the server.
+// The pedestal in a browser: the window's controls, grouped by the window's
+// own frames and laid out for the screen (pedestal.css), paint what the
+// server says is shown and send a command per button. All rules stay in the
+// server.
 (() => {
     const layout = PEDESTAL_LAYOUT;
     const token = new URLSearchParams(location.search).get("token");
     const body = document.body;
     const win = document.getElementById("window");
-    const client = document.getElementById("client");
     const banner = document.getElementById("banner");
     const status = document.getElementById("status");
-    const titlebar = document.getElementById("titlebar");
     const views = {};
 
     document.title = layout.caption;
-    document.getElementById("caption").textContent = layout.caption;
-    client.style.width = layout.width + "px";
-    client.style.height = layout.height + "px";
 
     // Every picture is fetched once, so that a lever moves without a wait.
     const pictureUrl = (id) => "/res/" + id + ".bmp";
@@ -48,7 +44,7 @@
             element.dataset.bitmap = control.bitmap;
             break;
         case "frame":
-            element = document.createElement("div");
+            element = document.createElement("section");
             element.className = "frame";
             break;
         default:
@@ -59,10 +55,6 @@
         }
         element.classList.add("control");
         element.dataset.id = control.id;
-        element.style.left = control.x + "px";
-        element.style.top = control.y + "px";
-        element.style.width = control.w + "px";
-        element.style.height = control.h + "px";
         element.hidden = !control.visible;
         if (control.disabled && "disabled" in element)
             element.disabled = true;
@@ -70,23 +62,30 @@
             element.dataset.shows = control.shows;
             views[control.shows] = element;
         }
-        client.appendChild(element);
+        return element;
     }
-    layout.controls.forEach(build);
+    const elements = layout.controls.map(build);
 
-    // --- Fitting the window to the screen -----------------------------------
-    function fit() {
-        const width = layout.width + 2;
-        const height = layout.height + titlebar.offsetHeight + 2;
-        const margin = Math.max(16, Math.min(innerWidth, innerHeight) * 0.03);
-        const scale = Math.min((innerWidth - 2 * margin) / width,
-                               (innerHeight - 2 * margin) / height);
-        win.style.transform = "scale(" + scale + ")";
-        win.style.left = Math.round((innerWidth - width * scale) / 2) + "px";
-        win.style.top = Math.round((innerHeight - height * scale) / 2) + "px";
+    // Each frame of the window becomes a group: the lever's picture on one
+    // side, its texts and buttons stacked beside or below it. Their share of
+    // the screen follows the frames' sizes in the window.
+    function column(className, indices) {
+        const holder = document.createElement("div");
+        holder.className = className;
+        holder.append(...indices.map((i) => elements[i]));
+        return holder;
     }
-    addEventListener("resize", fit);
-    fit();
+    for (const group of layout.groups) {
+        const frame = elements[group.frame];
+        frame.classList.add("group");
+        frame.append(column("side", group.side), column("stack", group.stack));
+        win.appendChild(frame);
+    }
+    win.append(...layout.loose.map((i) => elements[i]));
+    const tracks = (size, least) =>
+        layout.groups.map((g) => "minmax(" + least + ", " + g[size] + "fr)").join(" ");
+    win.style.setProperty("--rows", tracks("h", "min-content"));
+    win.style.setProperty("--columns", tracks("w", "0"));
 
     // --- Showing the state ---------------------------------------------------
     function apply(state) {

@@ -68,7 +68,8 @@ class BlockTest(unittest.TestCase):
         return os.path.join(SHM_DIR, name or self.name)
 
     def tool(self, *args, **kwargs):
-        return run(*args, "--name", self.name, **kwargs)
+        # --block here, its alias --name in the other calls.
+        return run(*args, "--block", self.name, **kwargs)
 
     def create(self):
         result = self.tool("create")

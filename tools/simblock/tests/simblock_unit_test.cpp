@@ -1,3 +1,4 @@
+#include "panel/PedestalCore.h"
 #include "shm/TS_P_0001_02_genericSim.h"
 #include "tools/simblock/FieldCatalogue.h"
 #include "tools/simblock/Items.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <sstream>
@@ -230,39 +232,62 @@ TEST(SettingValues, RefusalsSayWhatIsAccepted) {
     EXPECT_NE(Refusal("=2").find("NAME=VALUE"), std::string::npos);
 }
 
-TEST(LeverSettings, WriteTheFieldsInThePedestalsOrder) {
-    using Texts_ = std::vector<std::string>;
-    EXPECT_EQ(Texts(Parse("flaps=2")), (Texts_{"flapLever[0]=0", "flapLever[1]=0", "flapLever[2]=1",
-                                               "flapLever[3]=0", "flapLever[4]=0"}));
-    EXPECT_EQ(Texts(Parse("flaps=Up"))[0], "flapLever[0]=1");
-    EXPECT_EQ(Texts(Parse("flaps=full"))[4], "flapLever[4]=1");
-    EXPECT_EQ(Texts(Parse("flaps=4")), Texts(Parse("flaps=FULL")));
-    EXPECT_EQ(Texts(Parse("gear=up")),
-              (Texts_{"gearLeverUp=1", "gearUpSelected=1", "gearDownSelected=0"}));
-    EXPECT_EQ(Texts(Parse("gear=down")),
-              (Texts_{"gearLeverUp=0", "gearUpSelected=0", "gearDownSelected=1"}));
-    EXPECT_EQ(Texts(Parse("brakes=on")),
-              (Texts_{"brakeDemand[0]=1", "brakeDemand[1]=1", "brakeDemand[2]=1"}));
-    EXPECT_EQ(Texts(Parse("brakes=off")),
-              (Texts_{"brakeDemand[0]=0", "brakeDemand[1]=0", "brakeDemand[2]=0"}));
-    EXPECT_EQ(Texts(Parse("speedbrake=in")), Texts_{"speedBrakeLever=1"});
-    EXPECT_EQ(Texts(Parse("speedbrake=OUT")), Texts_{"speedBrakeLever=3"});
-}
-
-TEST(LeverSettings, ThrustDetentsAndPercentsGoIntoBothLevers) {
+// Each lever setting writes the bytes that the pedestal core's command for it
+// writes, and reports exactly what it wrote.
+TEST(LeverSettings, WriteWhatThePedestalsCommandsWrite) {
+    const auto button = [](Command command) {
+        return [command](PedestalCore& core) { core.Execute(command); };
+    };
     struct Case {
         const char* setting;
-        const char* value;
+        std::function<void(PedestalCore&)> command;
+        bool brakesSet; // before the setting
     };
-    const Case cases[] = {{"thrust=toga", "98"}, {"thrust=TOGA", "98"}, {"thrust=flx", "96"},
-                          {"thrust=mct", "96"},  {"thrust=cl", "79"},   {"thrust=idle", "0"},
-                          {"thrust=0", "0"},     {"thrust=100", "100"}, {"thrust=55.25", "55.25"}};
+    const Case cases[] = {
+        {"flaps=Up", button(Command::FlapUp), false},
+        {"flaps=1", button(Command::Flap1), false},
+        {"flaps=2", button(Command::Flap2), false},
+        {"flaps=3", button(Command::Flap3), false},
+        {"flaps=full", button(Command::FlapFull), false},
+        {"flaps=4", button(Command::FlapFull), false},
+        {"gear=up", button(Command::GearUp), false},
+        {"gear=DOWN", button(Command::GearDown), false},
+        {"brakes=on", button(Command::Brakes), false},
+        {"brakes=off", button(Command::Brakes), true},
+        {"thrust=toga", button(Command::ThrustToGa), false},
+        {"thrust=TOGA", button(Command::ThrustToGa), false},
+        {"thrust=flx", button(Command::ThrustFlxMct), false},
+        {"thrust=mct", button(Command::ThrustFlxMct), false},
+        {"thrust=cl", button(Command::ThrustCl), false},
+        {"thrust=idle", button(Command::ThrustIdle), false},
+        {"thrust=0", button(Command::ThrustIdle), false},
+        {"thrust=100", [](PedestalCore& core) { core.SetThrust(100.0); }, false},
+        {"thrust=55.25", [](PedestalCore& core) { core.SetThrust(55.25); }, false},
+    };
     for (const Case& c : cases) {
-        const std::string v = c.value;
-        EXPECT_EQ(Texts(Parse(c.setting)),
-                  (std::vector<std::string>{"thrustLever[0]=" + v, "thrustLever[1]=" + v}))
+        // Ones everywhere, so that every element written changes.
+        std::unique_ptr<GenericSimBlock> blocks[2];
+        for (auto& block : blocks) {
+            block = std::make_unique<GenericSimBlock>();
+            std::memset(block.get(), 0xFF, sizeof(GenericSimBlock));
+            for (double& demand : block->brakeDemand)
+                demand = c.brakesSet ? 1.0 : 0.0;
+        }
+        PedestalCore core;
+        core.GetAttachment().UseBlock(blocks[0].get());
+        c.command(core);
+        const std::vector<Write> writes = Parse(c.setting);
+        ApplyWrites(*blocks[1], writes);
+        EXPECT_EQ(std::memcmp(blocks[0].get(), blocks[1].get(), sizeof(GenericSimBlock)), 0)
             << c.setting;
+        for (const Write& write : writes)
+            EXPECT_EQ(ReadElement(*blocks[1], write.ref), write.value) << c.setting;
     }
+    using Texts_ = std::vector<std::string>;
+    EXPECT_EQ(Texts(Parse("gear=up")),
+              (Texts_{"gearDownSelected=0", "gearUpSelected=1", "gearLeverUp=1"}));
+    EXPECT_EQ(Texts(Parse("speedbrake=in")), Texts_{"speedBrakeLever=1"});
+    EXPECT_EQ(Texts(Parse("speedbrake=OUT")), Texts_{"speedBrakeLever=3"});
     for (const char* refused :
          {"thrust=-0.5", "thrust=100.5", "thrust=nan", "thrust=inf", "thrust=", "thrust=max"})
         Refusal(refused);
@@ -425,7 +450,7 @@ TEST(Recording, ParsesWhatItWritesAndLeverScripts) {
     EXPECT_EQ(Texts(steps[0].writes), std::vector<std::string>{"thrustLever[0]=85.5"});
     EXPECT_EQ(steps[1].writes.size(), 5u);
     EXPECT_EQ(steps[3].seconds, 2.0);
-    EXPECT_EQ(Texts(steps[3].writes)[0], "gearLeverUp=1");
+    EXPECT_EQ(Texts(steps[3].writes)[2], "gearLeverUp=1");
 }
 
 TEST(Recording, EveryMalformedLineIsReportedAndNothingKept) {
