@@ -29,6 +29,9 @@ public:
             SDL_JoystickClose(joystick);
         if (m_bStarted)
             SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        // SDL keeps data (its error text) for each thread that calls it and
+        // frees it only for threads of its own: this thread is the host's.
+        SDL_TLSCleanup();
     }
 
     std::string Error() const override { return m_Error; }

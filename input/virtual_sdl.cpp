@@ -24,6 +24,7 @@ VirtualDevice::VirtualDevice(const std::string& name, int axes, int buttons)
 VirtualDevice::~VirtualDevice() {
     Unplug();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_TLSCleanup();
 }
 
 bool VirtualDevice::Plugged() const {
