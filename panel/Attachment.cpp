@@ -21,6 +21,11 @@ bool Attachment::Attach(const char* blockName) {
         m_BlockName = blockName;
     m_pShm = blockName != nullptr ? std::make_unique<TS_P_0001_02_Shm>(blockName)
                                   : std::make_unique<TS_P_0001_02_Shm>();
+    return TakeAttachment();
+}
+
+// The outcome of a finished attempt.
+bool Attachment::TakeAttachment() {
     if (m_pShm->IsValid()) {
         m_pSimBlock = m_pShm->GetBlock();
         m_FailureText.clear();
@@ -33,10 +38,18 @@ bool Attachment::Attach(const char* blockName) {
 
 void Attachment::Detach() {
     m_pSimBlock = nullptr;
+    m_bAttaching = false;
     m_pShm.reset();
 }
 
 GenericSimBlock* Attachment::LookForTick() {
+    // A pending attempt is looked at by every tick, so that a creator that
+    // has just stamped the block is met within a tick.
+    if (m_bAttaching) {
+        m_TicksToLook = 1;
+        AdvanceAttaching(Clock::now());
+        return Block();
+    }
     m_TicksToLook = kTicksPerLook;
     // Ticks faster than the timer's (a caller driving them back to back)
     // must not make the look more frequent than about once a second.
@@ -79,12 +92,26 @@ void Attachment::Look(bool lookAtName, Clock::time_point now) {
         m_bLost = true;
         m_NextRetry = now;
     }
-    if (m_bLost && now >= m_NextRetry)
+    if (m_bAttaching)
+        AdvanceAttaching(now);
+    else if (m_bLost && now >= m_NextRetry)
         AttachAgain(now);
 }
 
 void Attachment::AttachAgain(Clock::time_point now) {
-    if (Attach(m_bNamed ? m_BlockName.c_str() : nullptr)) {
+    Detach();
+    m_pShm = std::make_unique<TS_P_0001_02_Shm>(m_bNamed ? m_BlockName.c_str() : kGenericSimName,
+                                                CreatorWait::Polled);
+    m_bAttaching = true;
+    AdvanceAttaching(now);
+}
+
+void Attachment::AdvanceAttaching(Clock::time_point now) {
+    m_pShm->Advance();
+    if (m_pShm->IsPending())
+        return;
+    m_bAttaching = false;
+    if (TakeAttachment()) {
         m_bLost = false;
         Tell("Attached to the shared memory block again");
         return;

@@ -7,8 +7,11 @@
 // the others make no call at all), a command looks before it writes, and a
 // touch past a shrunk end in between is caught by the view's fault guard. A
 // lost block is said once (the text start-up would give for it), released,
-// and attached again the way start-up attaches; while that fails the
-// pedestal runs without a block and tries again every few seconds.
+// and attached again the way start-up attaches, except that no attempt ever
+// waits on the caller's thread: a block whose creator has not yet stamped it
+// keeps the attempt pending, and every tick takes one more look until the
+// creator's time is up. While attaching fails the pedestal runs without a
+// block and tries again every few seconds.
 #pragma once
 
 #include <chrono>
@@ -27,7 +30,8 @@ public:
 
     // Opens the block, or creates, clears and stamps it when no process has;
     // blockName null is the simulator's own block. False when the block
-    // cannot be used; FailureText() then says why.
+    // cannot be used; FailureText() then says why. Start-up's attempt: it may
+    // wait a moment for a creator that has not stamped the block yet.
     bool Attach(const char* blockName = nullptr);
     // Lowers the block's user count (the last user releases it).
     void Detach();
@@ -72,12 +76,15 @@ private:
     bool HandOverNotice(std::string& text);
     void Look(bool lookAtName, Clock::time_point now);
     void AttachAgain(Clock::time_point now);
+    void AdvanceAttaching(Clock::time_point now);
+    bool TakeAttachment();
     void Tell(const std::string& text);
 
     std::unique_ptr<TS_P_0001_02_Shm> m_pShm;
     std::string m_BlockName;
     bool m_bNamed = false;
     bool m_bLost = false;
+    bool m_bAttaching = false; // an attempt to attach again is pending
     int m_TicksToLook = 0;
     Clock::time_point m_NextRetry{};
     Clock::time_point m_LastLook{};

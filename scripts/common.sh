@@ -4,7 +4,7 @@
 PEDESTAL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 qt6-base-dev libgl-dev libcli11-dev python3)
-TEST_PACKAGES=(xvfb xauth x11-utils)
+TEST_PACKAGES=(xvfb xauth x11-utils strace)
 # scripts/windows.sh: the mingw-w64 cross-build and Wine to run it.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
                   fonts-wine xvfb xauth googletest libcli11-dev python3)

@@ -1,6 +1,7 @@
 #include "shm/BaseSharedMemory.h"
 
 #include "configcontrol/ConfigControl.h"
+#include "platform/FaultGuard.h"
 #include "textfunctions/TextFunctions.h"
 
 #include <cassert>
@@ -26,7 +27,7 @@ void BaseSharedMemory::RegisterConfig() {
 
 BaseSharedMemory::BaseSharedMemory()
     : m_Name{}, m_hMapping(nullptr), m_pData(nullptr), m_Size(0), m_hCreated(nullptr),
-      m_bFoundExisting(false) {
+      m_bFoundExisting(false), m_Guard(-1) {
     RegisterConfig();
 }
 
@@ -82,6 +83,9 @@ bool BaseSharedMemory::MapView() {
         SetError(text);
         return false;
     }
+    // Before anything touches it: another program may shrink the object at
+    // any moment, and a touch past its new end would kill this process.
+    m_Guard = GuardMappedRange(m_pData, GetMappedSize());
     return true;
 }
 
@@ -94,13 +98,26 @@ bool BaseSharedMemory::OpenAndMap() {
 }
 
 void BaseSharedMemory::Close() {
+    UnguardMappedRange(m_Guard);
+    m_Guard = -1;
     UnmapViewOfFile(m_pData);
     CloseHandle(m_hMapping);
 }
 
-void BaseSharedMemory::Release() {
+void BaseSharedMemory::UnmapView() {
+    UnguardMappedRange(m_Guard);
+    m_Guard = -1;
     if (m_pData != nullptr)
         UnmapViewOfFile(m_pData);
+    m_pData = nullptr;
+}
+
+bool BaseSharedMemory::ViewFaulted() const {
+    return MappedRangeFaulted(m_Guard);
+}
+
+void BaseSharedMemory::Release() {
+    UnmapView();
     if (m_hMapping != nullptr)
         CloseHandle(m_hMapping);
     if (m_hCreated != nullptr)
@@ -115,7 +132,9 @@ std::size_t BaseSharedMemory::GetMappedSize() const {
 }
 
 bool BaseSharedMemory::Clear(std::uint32_t count) {
-    if (count == 0)
+    // Another program may have made the object, and so the view, smaller
+    // than the caller sized it: nothing is written past the view.
+    if (count == 0 || count > GetMappedSize())
         return false;
     assert(m_pData != nullptr && "Clear before a successful map");
     std::memset(m_pData, 0, count);

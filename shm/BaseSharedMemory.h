@@ -36,6 +36,8 @@ public:
     // Unmaps and closes; the fields keep their old values, which must not be
     // used afterwards.
     void Close();
+    // Unmaps the view alone and forgets its address; the handles stay.
+    void UnmapView();
     // Unmaps the view and closes every handle this object holds, including
     // the create step's, whatever state a failed step left them in, and
     // forgets them; a second call does nothing. The block itself stays.
@@ -45,8 +47,12 @@ public:
     // Bytes of the view that may be touched: the mapping's own size, which
     // another program may have made different from m_Size. 0 when unmapped.
     std::size_t GetMappedSize() const;
-    // Count 0 writes nothing and answers false. The caller keeps count within
-    // the mapped size.
+    // Whether a touch past the end of an object that shrank under the view
+    // was caught: the view then reads zeros and writes reach nobody. Every
+    // view is guarded from the moment it is mapped until it is unmapped.
+    bool ViewFaulted() const;
+    // Count 0, or a count past the mapped size, writes nothing and answers
+    // false.
     bool Clear(std::uint32_t count);
     const char* GetErrorText() { return GetError(); }
 
@@ -73,4 +79,5 @@ protected:
 private:
     HANDLE m_hCreated;
     bool m_bFoundExisting;
+    int m_Guard;
 };

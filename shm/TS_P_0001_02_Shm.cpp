@@ -2,7 +2,6 @@
 
 #include "configcontrol/ConfigControl.h"
 #include "platform/BlockWatch.h"
-#include "platform/FaultGuard.h"
 #include "textfunctions/TextFunctions.h"
 
 #include <atomic>
@@ -54,21 +53,24 @@ void TS_P_0001_02_Shm::RegisterConfig() {
     RegisterOnce(s_ShmRegistered, RegisterShm);
 }
 
-TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName) {
+TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName)
+    : TS_P_0001_02_Shm(blockName, CreatorWait::Bounded) {}
+
+TS_P_0001_02_Shm::TS_P_0001_02_Shm(const char* blockName, CreatorWait wait) {
     RegisterConfig();
     m_Size = kGenericSimSize;
     m_bConnected = false;
-    Attach(blockName);
+    Attach(blockName, wait);
 }
 
-void TS_P_0001_02_Shm::Attach(const char* blockName) {
+void TS_P_0001_02_Shm::Attach(const char* blockName, CreatorWait wait) {
     if (blockName == nullptr || !SetName(blockName)) {
         SetLastError(blockName == nullptr ? ERROR_INVALID_PARAMETER : ERROR_FILENAME_EXCED_RANGE);
         ReportSystemError();
         return;
     }
     if (OpenAndMap()) {
-        AttachExisting();
+        AttachExisting(wait);
         return;
     }
     // An open that got its handle but failed to map must not leave it behind.
@@ -80,13 +82,20 @@ void TS_P_0001_02_Shm::Attach(const char* blockName) {
     // Another process created the block between the failed open and the
     // create: it is in use and must not be cleared or counted afresh.
     if (FoundExisting()) {
-        AttachExisting();
+        AttachExisting(wait);
         return;
     }
     InitialiseNewBlock();
 }
 
 void TS_P_0001_02_Shm::InitialiseNewBlock() {
+    // The view has the object's size when it was mapped, which another
+    // program may have cut since the create step sized it.
+    if (GetMappedSize() < kGenericSimSize) {
+        ReportTooSmall(GetMappedSize());
+        Release();
+        return;
+    }
     m_pBlock = static_cast<GenericSimBlock*>(GetData());
     Clear(kGenericSimSize);
     char version[kVersionTextSize] = {};
@@ -95,10 +104,21 @@ void TS_P_0001_02_Shm::InitialiseNewBlock() {
     UserCount(m_pBlock).store(1, std::memory_order_relaxed);
     SetUpSectionPointers();
     VersionStamp(m_pBlock).store(version[0], std::memory_order_release);
-    m_bConnected = true;
-    m_bVersionOk = true;
     m_bCreated = true;
-    m_Guard = GuardMappedRange(GetData(), GetMappedSize());
+    if (KeepIfWhole()) {
+        m_bConnected = true;
+        m_bVersionOk = true;
+    }
+}
+
+// A cut under the view while attaching leaves the writes with nobody: the
+// block is lost before it was ever used.
+bool TS_P_0001_02_Shm::KeepIfWhole() {
+    if (!ViewFaulted())
+        return true;
+    ReportCut(kOrigin);
+    Release();
+    return false;
 }
 
 BlockHealth TS_P_0001_02_Shm::Check(bool lookAtName) {
@@ -107,9 +127,15 @@ BlockHealth TS_P_0001_02_Shm::Check(bool lookAtName) {
     if (m_Health != BlockHealth::Ok)
         return m_Health;
     const bool covers = MappingCovers(m_hMapping, kGenericSimSize, m_CheckedSize);
-    if (MappedRangeFaulted(m_Guard) || !covers) {
-        m_Health = MappedRangeFaulted(m_Guard) ? BlockHealth::Faulted : BlockHealth::Shrunk;
-        ReportTooSmall(m_CheckedSize);
+    const bool faulted = ViewFaulted();
+    if (faulted || !covers) {
+        m_Health = faulted ? BlockHealth::Faulted : BlockHealth::Shrunk;
+        // A block that has grown back since the cut no longer shows the size
+        // that lost it.
+        if (covers)
+            ReportCut(kCheckOrigin);
+        else
+            ReportTooSmall(m_CheckedSize);
         return m_Health;
     }
     if (!lookAtName)
@@ -119,7 +145,8 @@ BlockHealth TS_P_0001_02_Shm::Check(bool lookAtName) {
         return BlockHealth::Ok;
     case MappingName::Replaced:
         m_Health = BlockHealth::Replaced;
-        SetError(kCheckOrigin, "Shared Memory Block Replaced\nIts name now belongs to another block");
+        SetError(kCheckOrigin,
+                 "Shared Memory Block Replaced\nIts name now belongs to another block");
         return m_Health;
     case MappingName::Missing:
         m_Health = BlockHealth::Gone;
@@ -129,14 +156,36 @@ BlockHealth TS_P_0001_02_Shm::Check(bool lookAtName) {
     return BlockHealth::Ok;
 }
 
-void TS_P_0001_02_Shm::AttachExisting() {
-    if (!WaitForCreator()) {
+void TS_P_0001_02_Shm::AttachExisting(CreatorWait wait) {
+    if (wait == CreatorWait::Bounded) {
+        FinishAttaching(WaitForCreator());
+        return;
+    }
+    m_CreatorDeadline = std::chrono::steady_clock::now() + kCreatorWait;
+    m_bPending = true;
+    Advance();
+}
+
+void TS_P_0001_02_Shm::Advance() {
+    if (!m_bPending)
+        return;
+    const CreatorStep step = LookForCreator();
+    if (step == CreatorStep::NotYet && std::chrono::steady_clock::now() < m_CreatorDeadline)
+        return;
+    m_bPending = false;
+    FinishAttaching(step == CreatorStep::Ready);
+}
+
+void TS_P_0001_02_Shm::FinishAttaching(bool creatorDone) {
+    if (!creatorDone) {
         if (GetData() == nullptr) {
             ReportSystemError();
             return;
         }
-        if (GetMappedSize() < kGenericSimSize) {
-            ReportTooSmall(GetMappedSize());
+        std::uint64_t size = 0;
+        const bool covers = MappingCovers(m_hMapping, kGenericSimSize, size);
+        if (!covers || GetMappedSize() < kGenericSimSize) {
+            ReportTooSmall(covers ? GetMappedSize() : size);
             // Nothing may touch a view that ends early, so it goes at once.
             Release();
             return;
@@ -149,8 +198,8 @@ void TS_P_0001_02_Shm::AttachExisting() {
         SetError(kOrigin, "Shared Memory Version Mismatch\nPlease rebuild software");
         return;
     }
-    m_Guard = GuardMappedRange(GetData(), GetMappedSize());
     UserCount(m_pBlock).fetch_add(1);
+    m_bConnected = KeepIfWhole();
 }
 
 void TS_P_0001_02_Shm::ReportTooSmall(std::uint64_t size) {
@@ -161,25 +210,46 @@ void TS_P_0001_02_Shm::ReportTooSmall(std::uint64_t size) {
     SetError(kOrigin, message);
 }
 
+void TS_P_0001_02_Shm::ReportCut(const char* origin) {
+    char message[128];
+    FormatIntoBuffer(message, sizeof message, "Shared Memory Block Cut\nIt shrank below %u bytes",
+                     static_cast<unsigned>(kGenericSimSize));
+    SetError(origin, message);
+}
+
 // A POSIX object is created empty and sized afterwards, and on every system
 // the creator stamps the version last, so an opener may meet a block still
-// being set up. It remaps until the block has its full size and a stamp, for
-// a bounded time, so that a creator killed half-way gives an error, not a hang.
+// being set up. One look: the stamp once the view covers the layout; a new
+// view only when the object has grown to the layout's size or was cut under
+// the old view.
+TS_P_0001_02_Shm::CreatorStep TS_P_0001_02_Shm::LookForCreator() {
+    if (GetMappedSize() < kGenericSimSize || ViewFaulted()) {
+        std::uint64_t size = 0;
+        if (!MappingCovers(m_hMapping, kGenericSimSize, size))
+            return CreatorStep::NotYet;
+        UnmapView();
+        if (!MapView())
+            return CreatorStep::Failed;
+        if (GetMappedSize() < kGenericSimSize)
+            return CreatorStep::NotYet;
+    }
+    return VersionStamp(static_cast<GenericSimBlock*>(GetData())).load(std::memory_order_acquire) !=
+                   0
+               ? CreatorStep::Ready
+               : CreatorStep::NotYet;
+}
+
+// Start-up's wait: looks every millisecond, for a bounded time, so that a
+// creator killed half-way gives an error, not a hang.
 bool TS_P_0001_02_Shm::WaitForCreator() {
     const auto deadline = std::chrono::steady_clock::now() + kCreatorWait;
     for (;;) {
-        if (GetMappedSize() >= kGenericSimSize &&
-            VersionStamp(static_cast<GenericSimBlock*>(GetData()))
-                    .load(std::memory_order_acquire) != 0)
-            return true;
+        const CreatorStep step = LookForCreator();
+        if (step != CreatorStep::NotYet)
+            return step == CreatorStep::Ready;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (GetMappedSize() < kGenericSimSize) {
-            UnmapViewOfFile(GetData());
-            if (!MapView())
-                return false;
-        }
     }
 }
 
@@ -222,7 +292,6 @@ void TS_P_0001_02_Shm::SetUpSectionPointers() {
 TS_P_0001_02_Shm::~TS_P_0001_02_Shm() {
     if (IsValid() && CountReachable())
         LeaveCount();
-    UnguardMappedRange(m_Guard);
     // Whatever this process holds goes, whether it was the last user, not the
     // last, refused, half attached or lost; the block stays for the others.
     Release();
@@ -232,7 +301,7 @@ TS_P_0001_02_Shm::~TS_P_0001_02_Shm() {
 // count of ours left to lower.
 bool TS_P_0001_02_Shm::CountReachable() const {
     std::uint64_t size = 0;
-    return !MappedRangeFaulted(m_Guard) &&
+    return !ViewFaulted() &&
            MappingCovers(m_hMapping, offsetof(GenericSimBlock, userCount) + sizeof(std::int32_t),
                          size);
 }

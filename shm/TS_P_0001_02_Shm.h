@@ -23,6 +23,12 @@ enum class BlockHealth {
     Faulted,  // a touch past the object's shrunk end was caught; the view reads zeros
 };
 
+// How an opener meets a block whose creator has not yet sized and stamped it.
+enum class CreatorWait {
+    Bounded, // waits on this thread, up to kCreatorWait, before the constructor returns
+    Polled,  // never waits: the attachment stays pending, and Advance looks again
+};
+
 class TS_P_0001_02_Shm : public BaseSharedMemory {
 public:
     // Attaches to the real block, kGenericSimName.
@@ -30,6 +36,11 @@ public:
     // Attaches under another mapping name: for tests and tools that must never
     // touch the real block a running simulator holds.
     explicit TS_P_0001_02_Shm(const char* blockName);
+    // With CreatorWait::Polled the constructor makes no wait: a block not yet
+    // ready leaves the attachment pending (neither valid nor failed), and
+    // each Advance takes one more look without sleeping, until the block is
+    // ready or kCreatorWait has passed since construction.
+    TS_P_0001_02_Shm(const char* blockName, CreatorWait wait);
     // A valid attachment lowers userCount, the last user sets it to 0; every
     // attachment then releases its own view and handles. The block itself is
     // never removed.
@@ -39,6 +50,10 @@ public:
     TS_P_0001_02_Shm& operator=(const TS_P_0001_02_Shm&) = delete;
 
     bool IsValid() const { return m_bConnected && m_bVersionOk; }
+    bool IsPending() const { return m_bPending; }
+    // One look at a pending attachment (at most an fstat, a remap and a read
+    // of the stamp); it then ends valid, failed or still pending.
+    void Advance();
     GenericSimBlock* GetBlock() const { return m_pBlock; }
     // Whether this attachment created, cleared and stamped the block.
     bool CreatedBlock() const { return m_bCreated; }
@@ -47,7 +62,8 @@ public:
     // the kept handle (one system call), and with lookAtName whether the name
     // still names it (two more; about once a second is enough). Anything but
     // Ok makes the attachment lost for good: it sets the error text start-up
-    // would give ("Shared Memory Block Too Small" with the sizes) or names the
+    // would give ("Shared Memory Block Too Small" with the size that lost it),
+    // says that the block was cut when it has grown back since, or names the
     // change, and the owner stops touching the block and attaches anew. On
     // Windows a block can only answer Ok. An attachment that is not valid
     // answers Gone and keeps its text.
@@ -69,12 +85,18 @@ public:
     static constexpr std::chrono::milliseconds kCreatorWait{500};
 
 private:
-    void Attach(const char* blockName);
-    void AttachExisting();
+    enum class CreatorStep { Ready, NotYet, Failed };
+
+    void Attach(const char* blockName, CreatorWait wait);
+    void AttachExisting(CreatorWait wait);
+    CreatorStep LookForCreator();
     bool WaitForCreator();
+    void FinishAttaching(bool creatorDone);
+    bool KeepIfWhole();
     void InitialiseNewBlock();
     void ReportSystemError();
     void ReportTooSmall(std::uint64_t size);
+    void ReportCut(const char* origin);
     void LeaveCount();
     bool CountReachable() const;
     bool CheckVersion() const;
@@ -84,7 +106,8 @@ private:
     bool m_bVersionOk = false;
     GenericSimBlock* m_pBlock = nullptr;
     bool m_bCreated = false;
-    int m_Guard = -1;
+    bool m_bPending = false;
+    std::chrono::steady_clock::time_point m_CreatorDeadline{};
     BlockHealth m_Health = BlockHealth::Ok;
     std::uint64_t m_CheckedSize = 0;
 };

@@ -20,6 +20,8 @@ fi
 
 root=$work/root
 server=""
+# A block name of this run's own, which no rig uses.
+block=PedestalDebInstallTest_$$
 # Every mount under the root, deepest first: this run's, or an interrupted one's.
 unmount_root() {
     local target
@@ -43,6 +45,8 @@ cleanup() {
         wait "$server" 2>/dev/null || true
     fi
     remove_root || true
+    # Only this run's name: should the root's /dev/shm have been the host's.
+    rm -f "/dev/shm/$block"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -63,7 +67,10 @@ mkdir -p "$root"
 tar -C "$root" -xf "$cache/bookworm-minbase.tar"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount_in_root proc proc /proc
-# The root's own /dev/shm: blocks made there cannot meet the host's.
+# The root's own /dev/shm: blocks made there cannot meet the host's. A link
+# there would be followed by mount to a directory of the host.
+rm -rf "$root/dev/shm"
+mkdir -m 1777 "$root/dev/shm"
 mount_in_root tmpfs tmpfs /dev/shm mode=1777
 mount -o bind "$cache/archives" "$root/var/cache/apt/archives"
 
@@ -103,11 +110,12 @@ done
 programs=$(in_root dpkg -L pedestal | grep '^/usr/bin/.')
 [[ $programs == *[A-Z]* ]] && fail "upper-case command names: $programs"
 
-in_root sh -c 'simblock create --name T && simblock status --name T' >"$work/status.txt" ||
+in_root sh -c "simblock create --name $block && simblock status --name $block" >"$work/status.txt" ||
     fail "simblock create/status: $(cat "$work/status.txt")"
 grep -q '128648' "$work/status.txt" || fail "status does not give the block's size: $(cat "$work/status.txt")"
-echo "ok: simblock create --name T && simblock status --name T"
-expect "block T lives in the root's /dev/shm" "yes" "$([ -e "$root/dev/shm/T" ] && echo yes || echo no)"
+echo "ok: simblock create --name $block && simblock status --name $block"
+expect "the block lives in the root's /dev/shm" "yes" "$([ -e "$root/dev/shm/$block" ] && echo yes || echo no)"
+expect "the host's /dev/shm never sees it" "no" "$([ -e "/dev/shm/$block" ] && echo yes || echo no)"
 
 # --- The desktop entry and its icon ---------------------------------------
 entry=$root/usr/share/applications/pedestal.desktop
@@ -123,7 +131,7 @@ done
 if [ -e "$root/usr/bin/pedestal-web" ]; then
     port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     # exec: $! is then the server itself, and the lock stays with this script.
-    (exec chroot "$root" env -i PATH=/usr/bin:/bin pedestal-web --name T --bind 127.0.0.1 \
+    (exec chroot "$root" env -i PATH=/usr/bin:/bin pedestal-web --name "$block" --bind 127.0.0.1 \
         --port "$port" >"$work/web.log" 2>&1 9>&-) &
     server=$!
     fetch='import sys, urllib.request
@@ -135,5 +143,9 @@ print(urllib.request.urlopen(f"http://127.0.0.1:{sys.argv[1]}/", timeout=2).read
     done
     [[ $page == *"<html"* ]] || fail "no page from pedestal-web: $(cat "$work/web.log")"
     echo "ok: pedestal-web serves its page on 127.0.0.1:$port"
+    kill "$server" && wait "$server" || true
+    server=""
 fi
+in_root simblock remove --force --name "$block" >/dev/null || fail "simblock remove --name $block"
+expect "the test's block is gone" "no" "$([ -e "$root/dev/shm/$block" ] && echo yes || echo no)"
 echo "deb install test passed"

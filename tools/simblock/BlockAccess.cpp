@@ -49,6 +49,9 @@ std::string ExpectedVersion() {
 std::string ChangeText(Change change, std::uint64_t size) {
     switch (change) {
     case Change::Shrunk:
+        // A block cut and grown back before the look shows only the fault.
+        if (size >= sizeof(GenericSimBlock))
+            return "block was cut below " + std::to_string(sizeof(GenericSimBlock)) + " bytes";
         return "block shrank to " + std::to_string(size) + " bytes";
     case Change::Replaced:
         return "block was replaced; following the new one";
