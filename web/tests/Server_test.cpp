@@ -319,6 +319,7 @@ TEST_F(ServerTest, StalledClientIsDroppedWithoutHoldingTheTickOrOthers) {
     web::ServerOptions options;
     options.maxQueuedMessages = 16;
     options.sendBufferBytes = 4096;
+    options.stallTimeout = std::chrono::milliseconds(100);
     StartServer(options);
     TestClient stalled;
     ASSERT_EQ(101, stalled.Connect(Port(), {"/ws", "", std::nullopt, 2048}));
