@@ -27,8 +27,8 @@ struct Admission {
     unsigned status = 200; // 200: serve the route; otherwise the refusal's status
     std::string why;       // the refusal, for the log and the reply
     Route route = Route::NotFound;
-    std::string resource;     // the decoded name under /res/
-    bool guessed = false;     // a token was given and compared
+    std::string resource; // the decoded name under /res/
+    bool guessed = false; // a token was given and compared
     bool guessRight = false;
 };
 

@@ -19,7 +19,8 @@ struct TokenOptions {
 // Adds --token (also from PEDESTAL_TOKEN) and --token-file to app.
 void AddTokenOptions(CLI::App& app, TokenOptions* options);
 // After parsing: the token, read from the file when one was named (its first
-// line, which wins over --token and PEDESTAL_TOKEN). False with *error when the file cannot be read or holds none.
+// line, which wins over --token and PEDESTAL_TOKEN). False with *error when the file cannot be read
+// or holds none.
 bool ResolveToken(const TokenOptions& options, std::string* token, std::string* error);
 
 inline constexpr const char* kTokenAdvice =

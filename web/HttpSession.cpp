@@ -60,10 +60,9 @@ void HttpSession::Read() {
     m_Parser->header_limit(kHeaderLimit);
     m_Parser->body_limit(0);
     m_Stream.expires_after(kRequestTimeout);
-    http::async_read(m_Stream, m_Buffer, *m_Parser,
-                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                         self->OnRead(ec);
-                     });
+    http::async_read(
+        m_Stream, m_Buffer, *m_Parser,
+        [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
 }
 
 void HttpSession::OnRead(beast::error_code ec) {
@@ -95,7 +94,8 @@ void HttpSession::OnRead(beast::error_code ec) {
             response.set(http::field::allow, "GET, HEAD");
         if (admission.status == 426)
             response.set(http::field::upgrade, "websocket");
-        return Respond(std::move(response), admission.route == Route::Socket || !request.keep_alive());
+        return Respond(std::move(response),
+                       admission.route == Route::Socket || !request.keep_alive());
     }
     if (admission.route == Route::Socket)
         return Upgrade(std::move(request));
@@ -133,7 +133,8 @@ void HttpSession::Upgrade(Request request) {
         return StartBusy();
     }
     m_Life.cancel();
-    std::make_shared<WsSession>(m_Hub, m_Stream.release_socket(), m_Peer)->Start(std::move(request));
+    std::make_shared<WsSession>(m_Hub, m_Stream.release_socket(), m_Peer)
+        ->Start(std::move(request));
 }
 
 void HttpSession::Respond(Response response, bool close, bool head) {

@@ -24,7 +24,8 @@ public:
 
     explicit LogLines(std::function<void(const std::string&)> sink) : m_Sink(std::move(sink)) {}
     // kind groups lines that repeat one event, such as "refused".
-    void Write(const std::string& kind, const std::string& line, Clock::time_point now = Clock::now());
+    void Write(const std::string& kind, const std::string& line,
+               Clock::time_point now = Clock::now());
     // Says how many lines were left out since they were last told.
     void Flush();
 

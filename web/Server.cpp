@@ -252,9 +252,8 @@ std::size_t Server::ConnectionCount() const {
 void Server::Watch(PedestalCore& core) {
     m_LastSent = core.Shown();
     Publish(core, Update{}, true);
-    m_ListenerKey = core.AddListener([this, &core](const Update& update) {
-        Publish(core, update, false);
-    });
+    m_ListenerKey =
+        core.AddListener([this, &core](const Update& update) { Publish(core, update, false); });
 }
 
 void Server::Unwatch(PedestalCore& core) {
@@ -272,13 +271,14 @@ void Server::Publish(const PedestalCore& core, const Update& update, bool full) 
         return;
     Message delta;
     if (!full) {
-        std::string text = StateMessage(shown, changes, false, update.sliderPosition, core.Notice());
+        std::string text =
+            StateMessage(shown, changes, false, update.sliderPosition, core.Notice());
         if (text.empty())
             return;
         delta = MakeMessage(std::move(text));
     }
-    Message snapshot = MakeMessage(
-        StateMessage(shown, core.Notice().empty() ? 0u : unsigned{kNotice}, true, 0, core.Notice()));
+    Message snapshot = MakeMessage(StateMessage(
+        shown, core.Notice().empty() ? 0u : unsigned{kNotice}, true, 0, core.Notice()));
     // The server's thread fans out; the core's thread only builds two short texts.
     Hub* hub = m_pImpl->hub.get();
     asio::post(hub->ioc, [hub, snapshot = std::move(snapshot), delta = std::move(delta)] {

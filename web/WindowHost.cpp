@@ -38,7 +38,7 @@ void Describe(CLI::App& app, WindowOptions* options, std::string* web, TokenOpti
                 std::string address;
                 unsigned short port = 0;
                 return ParseWebAddress(text, &address, &port) ? std::string()
-                                                               : "not [ADDRESS:]PORT: " + text;
+                                                              : "not [ADDRESS:]PORT: " + text;
             },
             ""));
     AddTokenOptions(app, token);

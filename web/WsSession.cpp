@@ -58,7 +58,8 @@ void WsSession::Start(Request request) {
 
 void WsSession::OnAccept(beast::error_code ec) {
     if (ec) {
-        m_Hub.log.Write("handshake", "WebSocket handshake with " + m_Peer + " failed: " + ec.message());
+        m_Hub.log.Write("handshake",
+                        "WebSocket handshake with " + m_Peer + " failed: " + ec.message());
         return;
     }
     m_bOpen = true;
@@ -74,7 +75,8 @@ void WsSession::Send(const Message& message, MessageKind kind) {
         return;
     // Measured on the socket itself: a write that has not finished for this
     // long means the client no longer takes data, however busy the server.
-    if (m_bWriting && std::chrono::steady_clock::now() - m_WriteStarted > m_Hub.options.stallTimeout)
+    if (m_bWriting &&
+        std::chrono::steady_clock::now() - m_WriteStarted > m_Hub.options.stallTimeout)
         return Drop("it reads too slowly");
     if (Coalesce(message, kind))
         return;
@@ -122,8 +124,8 @@ void WsSession::OnRead(beast::error_code ec) {
     m_Buffer.consume(m_Buffer.size());
     ParsedMessage parsed = ParseMessage(text, !m_Ws.got_text());
     if (!parsed.request) {
-        m_Hub.log.Write("refused", "refused a message from " + m_Peer + ": " +
-                                       Quote(parsed.refusal.message));
+        m_Hub.log.Write("refused",
+                        "refused a message from " + m_Peer + ": " + Quote(parsed.refusal.message));
         Send(MakeMessage(RefusalMessage(parsed.id, parsed.refusal)), MessageKind::Other);
         Read();
         return;
@@ -133,8 +135,8 @@ void WsSession::OnRead(beast::error_code ec) {
     m_AwaitingReply.expires_at(std::chrono::steady_clock::time_point::max());
     m_AwaitingReply.async_wait([self = shared_from_this()](beast::error_code) {});
     // The core's thread holds neither: the server may be gone by the reply.
-    m_Hub.poster([hub = m_Hub.weak_from_this(), weak = weak_from_this(),
-                  request = *parsed.request, id = parsed.id](PedestalCore& core) {
+    m_Hub.poster([hub = m_Hub.weak_from_this(), weak = weak_from_this(), request = *parsed.request,
+                  id = parsed.id](PedestalCore& core) {
         const bool done = core.Execute(request.command, request.position);
         Message reply = MakeMessage(done ? OkMessage(id) : RefusalMessage(id, NoBlockRefusal()));
         const std::shared_ptr<Hub> server = hub.lock();
@@ -157,10 +159,9 @@ void WsSession::Write() {
     m_bWriting = true;
     m_WriteStarted = std::chrono::steady_clock::now();
     m_Ws.text(true);
-    m_Ws.async_write(asio::buffer(*m_Queue.front().message),
-                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                         self->OnWrite(ec);
-                     });
+    m_Ws.async_write(
+        asio::buffer(*m_Queue.front().message),
+        [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnWrite(ec); });
 }
 
 void WsSession::OnWrite(beast::error_code ec) {

@@ -42,8 +42,7 @@ void Describe(CLI::App& app, Options* options) {
         ->check(CLI::Range(0, 65535))
         ->capture_default_str();
     web::AddTokenOptions(app, &options->token);
-    app.add_option("--max-connections", options->server.maxConnections,
-                   "browsers served at once")
+    app.add_option("--max-connections", options->server.maxConnections, "browsers served at once")
         ->check(CLI::Range(1, 100000))
         ->capture_default_str();
     app.add_flag("--quiet", options->quiet, "log nothing but failures to start");

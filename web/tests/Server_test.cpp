@@ -13,10 +13,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <cstring>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -126,11 +126,9 @@ TEST_F(ServerTest, ClientGetsFullStateThenOnlyWhatChanges) {
     m_Core.Block().flapLever[3] = 1; // another writer
     Tick();
     const json delta = Parse(client.ReadUntil("\"state\""));
-    EXPECT_EQ(json({{"type", "state"},
-                    {"full", false},
-                    {"flapBitmap", 135},
-                    {"flapText", "Flaps 3   "}}),
-              delta);
+    EXPECT_EQ(
+        json({{"type", "state"}, {"full", false}, {"flapBitmap", 135}, {"flapText", "Flaps 3   "}}),
+        delta);
     EXPECT_TRUE(client.ReadUntil("\"heartbeat\"", std::chrono::seconds(2)));
 }
 
@@ -199,7 +197,8 @@ TEST_F(ServerTest, RefusedMessagesGetAnErrorAndWriteNothing) {
         {R"({"id":14,"command":"slider","position":30.5})", false, "wrong-type", 14},
         {R"({"id":15,"command":"slider","position":101})", false, "out-of-range", 15},
         {R"({"id":16,"command":"slider","position":-1})", false, "out-of-range", 16},
-        {std::string(R"({"id":5,"command":"flap3"})") + '\0' + "garbage", false, "malformed", nullptr},
+        {std::string(R"({"id":5,"command":"flap3"})") + '\0' + "garbage", false, "malformed",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.substr(0, 60));
@@ -290,7 +289,8 @@ TEST_F(ServerTest, PageAndPicturesAreServedWithoutOpeningToOtherSites) {
     EXPECT_EQ("no-referrer", page["Referrer-Policy"]);
 
     for (int id : kBitmapResourceIds) {
-        const auto picture = HttpRequest(Port(), http::verb::get, "/res/" + std::to_string(id) + ".bmp");
+        const auto picture =
+            HttpRequest(Port(), http::verb::get, "/res/" + std::to_string(id) + ".bmp");
         const Resource expected = BitmapResource(id);
         ASSERT_EQ(expected.size, picture.body().size()) << id;
         EXPECT_EQ(0, std::memcmp(expected.data, picture.body().data(), expected.size)) << id;
@@ -408,8 +408,10 @@ TEST_F(ServerTest, EveryRouteChecksTheHostAndHeadSendsNoBody) {
     };
     const std::vector<Case> cases = {
         {"GET / HTTP/1.1\r\nHost: evil.example\r\nConnection: close\r\n\r\n", "HTTP/1.1 403", ""},
-        {"GET " + picture + " HTTP/1.1\r\nHost: evil.example:80\r\nConnection: close\r\n\r\n", "HTTP/1.1 403", ""},
-        {"HEAD / HTTP/1.1\r\n" + self + "\r\nGET /none HTTP/1.1\r\n" + self + "Connection: close\r\n\r\n",
+        {"GET " + picture + " HTTP/1.1\r\nHost: evil.example:80\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 403", ""},
+        {"HEAD / HTTP/1.1\r\n" + self + "\r\nGET /none HTTP/1.1\r\n" + self +
+             "Connection: close\r\n\r\n",
          "HTTP/1.1 200", "\r\n\r\nHTTP/1.1 404"},
     };
     for (const Case& c : cases) {
@@ -431,7 +433,8 @@ TEST_F(ServerTest, PrintedAddressWorksAndWrongGuessesAreSlowed) {
     int slowed = 0;
     for (int guess = 0; guess < 30; ++guess) {
         TestClient client;
-        slowed += client.Connect(Port(), {"/ws?token=" + std::to_string(1000 + guess), "", std::nullopt}) == 429;
+        slowed += client.Connect(Port(), {"/ws?token=" + std::to_string(1000 + guess), "",
+                                          std::nullopt}) == 429;
     }
     EXPECT_GE(slowed, 15);
     TestClient elsewhere;
@@ -473,9 +476,9 @@ TEST_F(ServerTest, LoggedTextIsQuotedAndFloodsAreCounted) {
     const std::lock_guard<std::mutex> lock(mutex);
     EXPECT_LT(lines.size(), 20u);
     for (const std::string& line : lines)
-        EXPECT_TRUE(std::none_of(line.begin(), line.end(),
-                                 [](unsigned char c) { return c < 0x20 || c == 0x7f; }))
-            << line;
+        EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](unsigned char c) {
+            return c < 0x20 || c == 0x7f;
+        })) << line;
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(std::string::npos, lines.front().find(R"(x\x0apedestal-web: forged\x1b[2J)"));
 }

@@ -79,8 +79,9 @@ public:
     }
 
     // Messages until one holds the fragment; nothing when none does in time.
-    std::optional<std::string> ReadUntil(const std::string& fragment,
-                                         std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
+    std::optional<std::string>
+    ReadUntil(const std::string& fragment,
+              std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < deadline) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
