@@ -43,6 +43,7 @@ void HttpSession::Start() {
 }
 
 void HttpSession::StartBusy() {
+    m_Hub.Register(shared_from_this());
     Respond(Plain(http::status::service_unavailable, 11,
                   "Too many connections to this pedestal; try again later."),
             true);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace web {
@@ -72,6 +73,10 @@ bool ParseWindowCommandLine(const std::string& program, int argc, const std::str
     std::string error;
     try {
         app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        // Where no terminal answered --help before the window (Pedestal.exe).
+        std::fputs(app.help().c_str(), stdout);
+        std::exit(0);
     } catch (const CLI::ParseError& failure) {
         error = failure.what();
     }

@@ -41,6 +41,7 @@ WsSession::WsSession(Hub& hub, asio::ip::tcp::socket&& socket, std::string peer)
       m_AwaitingReply(m_Ws.get_executor()) {}
 
 void WsSession::Start(Request request) {
+    m_Hub.Register(shared_from_this());
     m_Request = std::move(request);
     beast::get_lowest_layer(m_Ws).expires_never();
     websocket::stream_base::timeout timeout{};
@@ -57,13 +58,14 @@ void WsSession::Start(Request request) {
 }
 
 void WsSession::OnAccept(beast::error_code ec) {
+    if (ec == boost::asio::error::operation_aborted)
+        return;
     if (ec) {
         m_Hub.log.Write("handshake",
                         "WebSocket handshake with " + m_Peer + " failed: " + ec.message());
         return;
     }
     m_bOpen = true;
-    m_Hub.Register(shared_from_this());
     m_Hub.AddClient(shared_from_this());
     Send(m_Hub.hello, MessageKind::Other);
     Send(m_Hub.fullState, MessageKind::State);
