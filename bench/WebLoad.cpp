@@ -85,8 +85,8 @@ void Latency(unsigned short port, GenericSimBlock* block, int commands) {
     std::vector<double> replyUs;
     for (int i = 0; i < commands; ++i) {
         const int detent = 1 + i % 2;
-        const std::string message =
-            R"({"id":)" + std::to_string(i) + R"(,"command":"flap)" + std::to_string(detent) + "\"}";
+        const std::string message = R"({"id":)" + std::to_string(i) + R"(,"command":"flap)" +
+                                    std::to_string(detent) + "\"}";
         const auto start = Clock::now();
         ws.write(asio::buffer(message));
         volatile std::uint8_t* flag = &block->flapLever[detent];
@@ -168,8 +168,8 @@ struct FloodClient {
                 return;
             }
             ++messages;
-            const bool reply = beast::buffers_to_string(buffer.data()).find("\"ok\"") !=
-                               std::string::npos;
+            const bool reply =
+                beast::buffers_to_string(buffer.data()).find("\"ok\"") != std::string::npos;
             buffer.consume(buffer.size());
             if (reply && flooding) {
                 ++commands;
@@ -236,7 +236,8 @@ void Flood(unsigned short port, GenericSimBlock* block, int pid, double seconds,
 
 int main(int argc, char* argv[]) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: WebLoad PORT BLOCK SERVER_PID [CLIENTS] [SECONDS] [COMMANDS]\n");
+        std::fprintf(stderr,
+                     "usage: WebLoad PORT BLOCK SERVER_PID [CLIENTS] [SECONDS] [COMMANDS]\n");
         return 2;
     }
     const auto port = static_cast<unsigned short>(std::atoi(argv[1]));
@@ -247,7 +248,8 @@ int main(int argc, char* argv[]) {
     const int commands = argc > 6 ? std::atoi(argv[6]) : 2000;
 
     HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, 0, blockName.c_str());
-    void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+    void* view =
+        mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
     if (view == nullptr || GetMappedViewSize(view) < sizeof(GenericSimBlock)) {
         std::fprintf(stderr, "WebLoad: cannot map block %s\n", blockName.c_str());
         return 1;

@@ -122,6 +122,9 @@ TEST_P(Shutdown, LeavesTheUserCountAsItFoundIt) {
         clients.push_back(std::make_unique<TestClient>());
         EXPECT_EQ(101, clients.back()->Connect(port));
     }
+    // The window attaches once it shows, which may follow the address.
+    for (int i = 0; i < 100 && Users(block) != 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(1, Users(block));
     for (int number : ending.signals)
         host.Signal(number);
