@@ -459,12 +459,16 @@ TEST_F(ServerTest, IdleStrangersLeaveRoomForTheToken) {
 }
 
 TEST_F(ServerTest, LoggedTextIsQuotedAndFloodsAreCounted) {
-    std::mutex mutex;
-    std::vector<std::string> lines;
+    // Shared with the server, which still logs while it stops.
+    struct Log {
+        std::mutex mutex;
+        std::vector<std::string> lines;
+    };
+    auto log = std::make_shared<Log>();
     web::ServerOptions options;
-    options.log = [&](const std::string& line) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(line);
+    options.log = [log](const std::string& line) {
+        const std::lock_guard<std::mutex> lock(log->mutex);
+        log->lines.push_back(line);
     };
     StartServer(options);
     auto client = Open();
@@ -476,7 +480,8 @@ TEST_F(ServerTest, LoggedTextIsQuotedAndFloodsAreCounted) {
             ASSERT_TRUE(client->ReadUntil(R"({"error":"unknown-command","id":0,)"));
         }
     }
-    const std::lock_guard<std::mutex> lock(mutex);
+    const std::lock_guard<std::mutex> lock(log->mutex);
+    const std::vector<std::string>& lines = log->lines;
     EXPECT_LT(lines.size(), 20u);
     for (const std::string& line : lines)
         EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](unsigned char c) {
