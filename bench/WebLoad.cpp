@@ -4,6 +4,9 @@
 //   fan-out: N clients each receiving every change; the server process's CPU
 //            as a share of one core and its resident memory per client,
 //            against the same server with no client in the same run.
+//   flood:   60 clients each keeping one "brakes" in flight and one client
+//            that only reads: the server's CPU, whether the reader stays, and
+//            the tick's period as the block's heartbeat shows it.
 // Usage: WebLoad PORT BLOCK SERVER_PID [CLIENTS] [SECONDS] [COMMANDS]
 // Linux only: it reads the server's /proc entries.
 // A load client for bench/web-bench.sh, not a tool for users: its argument
@@ -82,8 +85,8 @@ void Latency(unsigned short port, GenericSimBlock* block, int commands) {
     std::vector<double> replyUs;
     for (int i = 0; i < commands; ++i) {
         const int detent = 1 + i % 2;
-        const std::string message =
-            R"({"id":)" + std::to_string(i) + R"(,"command":"flap)" + std::to_string(detent) + "\"}";
+        const std::string message = R"({"id":)" + std::to_string(i) + R"(,"command":"flap)" +
+                                    std::to_string(detent) + "\"}";
         const auto start = Clock::now();
         ws.write(asio::buffer(message));
         volatile std::uint8_t* flag = &block->flapLever[detent];
@@ -143,11 +146,98 @@ Measured Measure(int pid, GenericSimBlock* block, double seconds, int* moves) {
     return {(after.cpuSeconds - before.cpuSeconds) / seconds, after.rssKb};
 }
 
+// One client keeping a "brakes" command in flight, or (flooding false) one
+// that only reads; both read every message promptly.
+struct FloodClient {
+    FloodClient(asio::io_context& ioc, unsigned short port, bool flooding)
+        : ws(Connect(ioc, port)), flooding(flooding) {}
+    void Start() {
+        if (flooding)
+            ws.async_write(asio::buffer(kBrakes, sizeof kBrakes - 1),
+                           [this](beast::error_code ec, std::size_t) {
+                               if (!ec)
+                                   Read();
+                           });
+        else
+            Read();
+    }
+    void Read() {
+        ws.async_read(buffer, [this](beast::error_code ec, std::size_t) {
+            if (ec) {
+                closed = true;
+                return;
+            }
+            ++messages;
+            const bool reply =
+                beast::buffers_to_string(buffer.data()).find("\"ok\"") != std::string::npos;
+            buffer.consume(buffer.size());
+            if (reply && flooding) {
+                ++commands;
+                Start();
+            } else {
+                Read();
+            }
+        });
+    }
+    static constexpr char kBrakes[] = R"({"command":"brakes"})";
+    websocket::stream<tcp::socket> ws;
+    beast::flat_buffer buffer;
+    bool flooding;
+    bool closed = false;
+    long messages = 0;
+    long commands = 0;
+};
+
+void Flood(unsigned short port, GenericSimBlock* block, int pid, double seconds, double idleCpu) {
+    asio::io_context ioc;
+    std::vector<std::unique_ptr<FloodClient>> clients;
+    for (int i = 0; i < 60; ++i)
+        clients.push_back(std::make_unique<FloodClient>(ioc, port, true));
+    FloodClient reader(ioc, port, false);
+    reader.Start();
+    for (auto& client : clients)
+        client->Start();
+    std::thread loop([&] { ioc.run(); });
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const ProcessSample before = Sample(pid);
+    // The heartbeat rises once per tick: its gaps are the tick's period.
+    volatile std::int32_t* heartbeat = &block->aidControlsHeartbeat;
+    std::int32_t last = *heartbeat;
+    auto lastChange = Clock::now();
+    std::vector<double> gapsMs;
+    const auto end = lastChange + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        if (*heartbeat != last) {
+            const auto now = Clock::now();
+            gapsMs.push_back(std::chrono::duration<double, std::milli>(now - lastChange).count());
+            last = *heartbeat;
+            lastChange = now;
+        }
+    }
+    const ProcessSample after = Sample(pid);
+    ioc.stop();
+    loop.join();
+    long commands = 0;
+    for (auto& client : clients)
+        commands += client->commands;
+    const double cpu = (after.cpuSeconds - before.cpuSeconds) / seconds;
+    std::printf("flood: 60 clients, %.0f commands/s; server CPU %.2f%% of one core (%.1fx idle)\n",
+                static_cast<double>(commands) / seconds, 100.0 * cpu,
+                idleCpu > 0 ? cpu / idleCpu : 0.0);
+    std::printf("flood: the reading client %s, %ld messages; tick p50 %.1f ms, max %.1f ms "
+                "(goal 60)\n",
+                reader.closed ? "WAS DROPPED" : "stayed", reader.messages,
+                gapsMs.empty() ? 0.0 : Percentile(gapsMs, 0.5),
+                gapsMs.empty() ? 0.0 : *std::max_element(gapsMs.begin(), gapsMs.end()));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: WebLoad PORT BLOCK SERVER_PID [CLIENTS] [SECONDS] [COMMANDS]\n");
+        std::fprintf(stderr,
+                     "usage: WebLoad PORT BLOCK SERVER_PID [CLIENTS] [SECONDS] [COMMANDS]\n");
         return 2;
     }
     const auto port = static_cast<unsigned short>(std::atoi(argv[1]));
@@ -158,7 +248,8 @@ int main(int argc, char* argv[]) {
     const int commands = argc > 6 ? std::atoi(argv[6]) : 2000;
 
     HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, 0, blockName.c_str());
-    void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+    void* view =
+        mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
     if (view == nullptr || GetMappedViewSize(view) < sizeof(GenericSimBlock)) {
         std::fprintf(stderr, "WebLoad: cannot map block %s\n", blockName.c_str());
         return 1;
@@ -209,6 +300,8 @@ int main(int argc, char* argv[]) {
                 static_cast<double>(loaded.rssKb - idle.rssKb) / clients);
     std::printf("changes made %d (+1 settling), fewest flap changes a client received %d\n",
                 loadedMoves, fewest);
+    sockets.clear();
+    Flood(port, block, pid, seconds, idle.cpuShare);
     UnmapViewOfFile(view);
     CloseHandle(mapping);
     return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browser server's figures, measured in one run on blocks of their own:
 #  1. pedestal-web: command -> block write latency (p50, p99), then its CPU and
-#     memory with no client and with CLIENTS clients receiving every change;
+#     memory with no client and with CLIENTS clients receiving every change,
+#     then 60 clients flooding "brakes" beside one client that only reads;
 #  2. the window's own CPU with and without --web (no client), side by side
 #     on one virtual X server.
 #   PEDESTAL_BENCH_BUILD=dir  build folder (default build-bench, Release)
@@ -19,8 +20,8 @@ cmake --build "$build" --target WebLoad pedestal-web Pedestal
 block="PedestalBenchWeb_$$"
 trap 'rm -f "/dev/shm/$block" "/dev/shm/${block}_w1" "/dev/shm/${block}_w2"' EXIT
 out=$(mktemp)
-"$build/tools/pedestal-web/pedestal-web" --name "$block" --port 0 --quiet \
-    --max-connections $((clients + 8)) >"$out" &
+"$build/tools/pedestal-web/pedestal-web" --block "$block" --port 0 --quiet \
+    --max-connections $((clients + 80)) >"$out" &
 server=$!
 for _ in $(seq 1 50); do grep -q open "$out" && break; sleep 0.1; done
 port=$(sed -n 's/.*:\([0-9]*\)\/$/\1/p' "$out")

@@ -82,6 +82,10 @@ ParsedMessage ParseMessage(std::string_view text, bool binary) {
                       "a message may hold at most " + std::to_string(kMaxCommandBytes) + " bytes");
     if (binary)
         return Refuse(parsed, "malformed", "commands are JSON text, not binary frames");
+    // The parser stops at a NUL as at the end of the text, so that what
+    // follows would go unchecked; no valid message holds one.
+    if (text.find('\0') != std::string_view::npos)
+        return Refuse(parsed, "malformed", "not valid JSON");
     const json message = json::parse(text, nullptr, false);
     if (message.is_discarded())
         return Refuse(parsed, "malformed", "not valid JSON");

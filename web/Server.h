@@ -1,9 +1,10 @@
 // The pedestal over HTTP and a WebSocket on one port: GET / gives the page,
 // /res/ the lever pictures, /ws the protocol of web/Protocol.h. The server
 // runs its own thread; the pedestal core stays on the thread that owns it,
-// which the server reaches only through the poster it is given. A slow
-// client is dropped rather than waited for, so neither the core's tick nor
-// the other clients ever wait on one.
+// which the server reaches only through the poster it is given. A client
+// that falls behind gets its pending state merged; one whose socket stops
+// taking data is dropped, so neither the core's tick nor the other clients
+// ever wait on one. Admission rules: web/Admission.h.
 #pragma once
 
 #include "panel/ShownState.h"
@@ -23,9 +24,13 @@ struct ServerOptions {
     std::string bindAddress = "127.0.0.1";
     unsigned short port = 8080; // 0: any free port
     std::string token;
+    // WebSockets at once; connections not yet upgraded have a budget as large.
     std::size_t maxConnections = 64;
-    // Messages waiting for one client; one more drops the client.
+    // Results and notices waiting for one client (state waits merged into
+    // one); one more drops the client.
     std::size_t maxQueuedMessages = 64;
+    // A write to one client unfinished for this long drops the client.
+    std::chrono::milliseconds stallTimeout{5000};
     std::chrono::milliseconds heartbeatPeriod{5000};
     // A client that answers no ping for this long is dropped.
     std::chrono::seconds idleTimeout{20};
@@ -34,11 +39,6 @@ struct ServerOptions {
     // One line per event worth telling (refusals, drops); none when empty.
     std::function<void(const std::string&)> log;
 };
-
-// 127.0.0.0/8, ::1 and "localhost".
-bool IsLoopbackAddress(const std::string& address);
-// 32 hex digits from the system's random source.
-std::string GenerateToken();
 
 class Server {
 public:
@@ -59,7 +59,8 @@ public:
 
     unsigned short Port() const;
     const std::string& Token() const;
-    // The address to open: http://HOST:PORT/, with ?token=... when one is set.
+    // The address to open: http://HOST:PORT/, with ?token=... (percent-
+    // encoded) when one is set.
     std::string Url() const;
     // Open connections, HTTP and WebSocket; from any thread.
     std::size_t ConnectionCount() const;
@@ -69,12 +70,11 @@ public:
     void Watch(PedestalCore& core);
     void Unwatch(PedestalCore& core);
 
-    struct Impl;
-
 private:
+    struct Impl;
     void Publish(const PedestalCore& core, const Update& update, bool full);
 
-    std::shared_ptr<Impl> m_pImpl;
+    std::unique_ptr<Impl> m_pImpl;
     int m_ListenerKey = 0;
     ShownState m_LastSent;
 };

@@ -1,13 +1,17 @@
 #include "web/WindowHost.h"
 
+#include "web/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace web {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: %s [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK] [--input FILE]\n";
 
 // "PORT", "ADDRESS:PORT" or "[IPV6]:PORT".
 bool ParseWebAddress(const std::string& text, std::string* address, unsigned short* port) {
@@ -26,31 +30,67 @@ bool ParseWebAddress(const std::string& text, std::string* address, unsigned sho
     return colon == std::string::npos || !host.empty();
 }
 
+void Describe(CLI::App& app, WindowOptions* options, std::string* web, TokenOptions* token) {
+    app.add_option("--web", *web,
+                   "also serve this pedestal to browsers; 127.0.0.1 unless ADDRESS says otherwise")
+        ->type_name("[ADDRESS:]PORT")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                std::string address;
+                unsigned short port = 0;
+                return ParseWebAddress(text, &address, &port) ? std::string()
+                                                              : "not [ADDRESS:]PORT: " + text;
+            },
+            ""));
+    AddTokenOptions(app, token);
+    app.add_option("--block", options->blockName, "attach to the shared block BLOCK instead")
+        ->type_name("BLOCK")
+        ->check([](const std::string& text) { return text.empty() ? "empty name" : ""; });
+    app.add_option("--input", options->input,
+                   "read the levers' bindings from FILE instead of the usual place")
+        ->type_name("FILE");
+}
+
 } // namespace
+
+std::string WindowHelp(const std::string& program) {
+    WindowOptions options;
+    std::string web;
+    TokenOptions token;
+    CLI::App app(kWindowDescription, program);
+    app.set_version_flag("--version", std::string(), "show the version and exit");
+    Describe(app, &options, &web, &token);
+    app.footer(kTokenAdvice);
+    return app.help();
+}
 
 bool ParseWindowCommandLine(const std::string& program, int argc, const std::string* arguments,
                             WindowOptions* options) {
-    for (int i = 0; i < argc; ++i) {
-        const std::string& option = arguments[i];
-        const bool hasValue = i + 1 < argc && !arguments[i + 1].empty();
-        bool ok = hasValue;
-        if (ok && option == "--web") {
-            options->web = true;
-            ok = ParseWebAddress(arguments[++i], &options->address, &options->port);
-        } else if (ok && option == "--token") {
-            options->token = arguments[++i];
-        } else if (ok && option == "--block") {
-            options->blockName = arguments[++i];
-        } else if (ok && option == "--input") {
-            options->input = arguments[++i];
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "%s: bad option '%s'\n", program.c_str(), option.c_str());
-            std::fprintf(stderr, kUsage, program.c_str());
-            return false;
-        }
+    std::string web;
+    TokenOptions token;
+    CLI::App app(kWindowDescription, program);
+    Describe(app, options, &web, &token);
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(arguments, arguments + argc);
+    std::reverse(reversed.begin(), reversed.end());
+    std::string error;
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        // Where no terminal answered --help before the window (Pedestal.exe).
+        std::fputs(app.help().c_str(), stdout);
+        std::exit(0);
+    } catch (const CLI::ParseError& failure) {
+        error = failure.what();
+    }
+    if (!error.empty() || !ResolveToken(token, &options->token, &error)) {
+        std::fprintf(stderr, "%s: %s\nRun with --help for more information.\n", program.c_str(),
+                     error.c_str());
+        return false;
+    }
+    if (!web.empty()) {
+        options->web = true;
+        ParseWebAddress(web, &options->address, &options->port);
     }
     return true;
 }

@@ -19,10 +19,20 @@ struct WindowOptions {
     std::string input; // the levers' bindings file; empty: the default one
 };
 
-// [--web [ADDRESS:]PORT] [--token TOKEN] [--block BLOCK] [--input FILE]. False, after
-// printing why and the usage to stderr, for anything else.
+inline constexpr const char* kWindowDescription =
+    "The A320 centre pedestal of the simulator rig in one window: thrust detents, flap lever, "
+    "speed brake, landing gear and parking brakes. A click writes the lever position into the "
+    "shared block GenericSimSharedMemory (created, cleared and stamped when no simulator has); "
+    "every 60 ms the window shows the positions in force. Ctrl+C or SIGTERM closes the window "
+    "as its close box does.";
+
+// [--web [ADDRESS:]PORT] [--token TOKEN | --token-file FILE] [--block BLOCK]
+// [--input FILE], the token also from PEDESTAL_TOKEN. False, after printing why to stderr,
+// for anything else.
 bool ParseWindowCommandLine(const std::string& program, int argc, const std::string* arguments,
                             WindowOptions* options);
+// What --help prints: the options above, --help and --version.
+std::string WindowHelp(const std::string& program);
 
 class WindowHost {
 public:

@@ -9,8 +9,6 @@
 #include <boost/url/encode.hpp>
 #include <boost/url/parse.hpp>
 #include <boost/url/rfc/unreserved_chars.hpp>
-// Boost.URL compiled into this one file: Debian ships it as headers only.
-#include <boost/url/src.hpp>
 #include <nlohmann/json.hpp>
 
 #include <deque>

@@ -46,7 +46,8 @@ int Run(const Common& common, const std::string& url) {
         client.Stop();
         loop.stop();
     };
-    StopOnTermination(loop, stop);
+    // Held until the end, so that a second Ctrl+C cannot cut the shutdown short.
+    const std::shared_ptr<void> termination = StopOnTermination(loop);
     std::thread script;
     if (scripted) {
         // Tests move the virtual device by lines; the end of them ends the run.
@@ -57,6 +58,7 @@ int Run(const Common& common, const std::string& url) {
         });
     }
     loop.run();
+    client.Stop();
     service.Stop();
     if (script.joinable())
         script.join();

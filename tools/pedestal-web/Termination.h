@@ -5,9 +5,12 @@
 
 #include <boost/asio/io_context.hpp>
 
-#include <functional>
+#include <memory>
 
-// Runs stop on the loop's thread when a termination request arrives.
-void StopOnTermination(boost::asio::io_context& loop, std::function<void()> stop);
+// Stops the loop when a termination request arrives. Set up before the
+// block is attached, and kept (the result) until it is detached: while it
+// lives, further requests are caught too, so that a second Ctrl+C during the
+// shutdown cannot end the process before the detach.
+std::shared_ptr<void> StopOnTermination(boost::asio::io_context& loop);
 // Tells a waiting console handler that the detach is done.
 void TerminationDone();

@@ -3,14 +3,16 @@
 #include <boost/asio/signal_set.hpp>
 
 #include <csignal>
-#include <memory>
 
-void StopOnTermination(boost::asio::io_context& loop, std::function<void()> stop) {
+std::shared_ptr<void> StopOnTermination(boost::asio::io_context& loop) {
+    // The set keeps its handlers installed as long as it exists, waited on
+    // or not: signals after the first are held for it instead of killing.
     auto signals = std::make_shared<boost::asio::signal_set>(loop, SIGINT, SIGTERM, SIGHUP);
-    signals->async_wait([signals, stop = std::move(stop)](const boost::system::error_code& ec, int) {
+    signals->async_wait([&loop](const boost::system::error_code& ec, int) {
         if (!ec)
-            stop();
+            loop.stop();
     });
+    return signals;
 }
 
 void TerminationDone() {}

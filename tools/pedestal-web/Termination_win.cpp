@@ -11,13 +11,13 @@
 namespace {
 
 boost::asio::io_context* g_loop = nullptr;
-std::function<void()> g_stop;
 std::atomic<bool> g_done{false};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     if (g_loop == nullptr)
         return FALSE;
-    boost::asio::post(*g_loop, g_stop);
+    boost::asio::io_context* loop = g_loop;
+    boost::asio::post(*loop, [loop] { loop->stop(); });
     // Closing the console ends the process when this handler returns:
     // wait (within the system's grace of five seconds) for the detach.
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
@@ -29,10 +29,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 } // namespace
 
-void StopOnTermination(boost::asio::io_context& loop, std::function<void()> stop) {
+std::shared_ptr<void> StopOnTermination(boost::asio::io_context& loop) {
     g_loop = &loop;
-    g_stop = std::move(stop);
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    return nullptr;
 }
 
 void TerminationDone() {

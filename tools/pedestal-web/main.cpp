@@ -1,90 +1,59 @@
 // pedestal-web: a pedestal with no window, served to browsers only. The core
 // runs on the main thread with its own 60 ms tick; the server on its own.
-// Usage: pedestal-web [--name BLOCK] [--bind ADDRESS] [--port N] [--token T]
-//                     [--max-connections N] [--input FILE] [--quiet]
 #include "input/Host.h"
 #include "panel/PedestalCore.h"
 #include "tools/pedestal-web/Termination.h"
+#include "web/CommandLine.h"
 #include "web/Server.h"
 
 #include "PedestalVersion.h"
+
+#include <CLI/CLI.hpp>
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 
-#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: pedestal-web [--name BLOCK] [--bind ADDRESS] [--port N] [--token TOKEN]\n"
-    "                    [--max-connections N] [--input FILE] [--quiet]\n"
-    "       pedestal-web --help | --version\n"
-    "Serves the pedestal to browsers. Listens on 127.0.0.1:8080 unless told\n"
-    "otherwise; beyond loopback a token is required (made up when not given).\n";
 
 struct Options {
     std::optional<std::string> blockName;
     std::string input; // the levers' bindings file; empty: the default one
     web::ServerOptions server;
+    web::TokenOptions token;
     bool quiet = false;
 };
 
-bool ParseNumber(std::string_view text, unsigned long max, unsigned long* value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return error == std::errc() && end == text.data() + text.size() && *value <= max;
-}
-
-// False after printing why; *exitNow for --help and --version.
-bool ParseOptions(int argc, char* argv[], Options* options, bool* exitNow) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view option = argv[i];
-        if (option == "--help" || option == "-h") {
-            std::cout << kUsage;
-            *exitNow = true;
-            return true;
-        }
-        if (option == "--version") {
-            std::cout << "pedestal-web " << PEDESTAL_VERSION << '\n';
-            *exitNow = true;
-            return true;
-        }
-        if (option == "--quiet") {
-            options->quiet = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            std::cerr << "pedestal-web: " << option << " needs a value\n" << kUsage;
-            return false;
-        }
-        const std::string value = argv[++i];
-        unsigned long number = 0;
-        if (option == "--name" && !value.empty()) {
-            options->blockName = value;
-        } else if (option == "--bind" && !value.empty()) {
-            options->server.bindAddress = value;
-        } else if (option == "--input" && !value.empty()) {
-            options->input = value;
-        } else if (option == "--token" && !value.empty()) {
-            options->server.token = value;
-        } else if (option == "--port" && ParseNumber(value, 65535, &number)) {
-            options->server.port = static_cast<unsigned short>(number);
-        } else if (option == "--max-connections" && ParseNumber(value, 100000, &number) &&
-                   number > 0) {
-            options->server.maxConnections = number;
-        } else {
-            std::cerr << "pedestal-web: bad option " << option << " '" << value << "'\n" << kUsage;
-            return false;
-        }
-    }
-    return true;
+void Describe(CLI::App& app, Options* options) {
+    app.set_version_flag("--version", std::string("pedestal-web ") + PEDESTAL_VERSION,
+                         "show the version and exit");
+    app.add_option("--block,--name", options->blockName,
+                   "attach to the shared block BLOCK instead of the simulator's")
+        ->type_name("BLOCK")
+        ->check([](const std::string& text) { return text.empty() ? "empty name" : ""; });
+    app.add_option("--bind", options->server.bindAddress, "the address to listen on")
+        ->type_name("ADDRESS")
+        ->capture_default_str();
+    app.add_option("--port", options->server.port, "the port; 0 takes any free one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    web::AddTokenOptions(app, &options->token);
+    app.add_option("--max-connections", options->server.maxConnections, "browsers served at once")
+        ->check(CLI::Range(1, 100000))
+        ->capture_default_str();
+    app.add_option("--input", options->input,
+                   "read the levers' bindings from FILE instead of the usual place")
+        ->type_name("FILE");
+    app.add_flag("--quiet", options->quiet, "log nothing but failures to start");
+    app.footer(std::string("Ctrl+C or SIGTERM detaches from the block as closing the window "
+                           "does. ") +
+               web::kTokenAdvice);
 }
 
 // Fixed-rate 60 ms ticks: a late tick does not push the next ones later.
@@ -122,17 +91,28 @@ private:
 
 static int Run(int argc, char* argv[]) {
     Options options;
-    bool exitNow = false;
-    if (!ParseOptions(argc, argv, &options, &exitNow))
+    CLI::App app("Serves the pedestal to browsers, without a window. Listens on 127.0.0.1:8080 "
+                 "unless told otherwise.",
+                 "pedestal-web");
+    Describe(app, &options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& failure) {
+        // --help and --version end with 0; anything else is a usage error.
+        return app.exit(failure) == 0 ? 0 : 2;
+    }
+    std::string error;
+    if (!web::ResolveToken(options.token, &options.server.token, &error)) {
+        std::cerr << "pedestal-web: " << error << '\n';
         return 2;
-    if (exitNow)
-        return 0;
+    }
     if (!options.quiet)
         options.server.log = [](const std::string& line) {
             std::cerr << "pedestal-web: " << line << '\n';
         };
 
     boost::asio::io_context loop(1);
+    const std::shared_ptr<void> termination = StopOnTermination(loop);
     PedestalCore core;
     Attachment& attachment = core.GetAttachment();
     if (!attachment.Attach(options.blockName ? options.blockName->c_str() : nullptr))
@@ -142,7 +122,6 @@ static int Run(int argc, char* argv[]) {
     web::Server server(options.server, [&loop, &core](web::Server::CoreTask task) {
         boost::asio::post(loop, [&core, task = std::move(task)] { task(core); });
     });
-    std::string error;
     if (!server.Start(&error)) {
         std::cerr << "pedestal-web: " << error << '\n';
         return 1;
@@ -150,11 +129,6 @@ static int Run(int argc, char* argv[]) {
     server.Watch(core);
     TickLoop ticks(loop, core);
     ticks.Start();
-    StopOnTermination(loop, [&] {
-        ticks.Stop();
-        server.Unwatch(core);
-        loop.stop();
-    });
     std::cout << "pedestal-web: open " << server.Url() << std::endl;
     pedestal::input::Hardware hardware;
     hardware.Start(
@@ -166,6 +140,8 @@ static int Run(int argc, char* argv[]) {
 
     loop.run();
     hardware.Stop();
+    ticks.Stop();
+    server.Unwatch(core);
     server.Stop();
     attachment.Detach();
     TerminationDone();

@@ -1,104 +1,15 @@
 // The server as a browser or a stranger meets it, over loopback: what a
 // client is sent, what its commands write, and every refusal, each with the
 // block checked byte for byte afterwards.
-#include "web/tests/TestClient.h"
+#include "web/tests/ServerFixture.h"
 
-#include "panel/PedestalCore.h"
 #include "panel/Resources.h"
-#include "shm/TS_P_0001_02_genericSim.h"
-#include "web/Server.h"
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
-#include <cstring>
-#include <future>
-#include <memory>
-#include <thread>
-#include <vector>
 
 using namespace webtest;
-using nlohmann::json;
 
 namespace {
-
-// The core on a thread of its own, as the window's thread holds it; ticks
-// run only when a test asks, so that the block changes only when it says.
-class CoreThread {
-public:
-    CoreThread() : m_Block(std::make_unique<GenericSimBlock>()) {
-        std::memset(m_Block.get(), 0, sizeof(GenericSimBlock));
-        m_Core.GetAttachment().UseBlock(m_Block.get());
-        m_Thread = std::thread([this] { m_Ioc.run(); });
-    }
-    ~CoreThread() {
-        m_Work.reset();
-        m_Thread.join();
-    }
-
-    void Post(web::Server::CoreTask task) {
-        asio::post(m_Ioc, [this, task = std::move(task)] { task(m_Core); });
-    }
-    template <class F> void Run(F f) {
-        std::promise<void> done;
-        asio::post(m_Ioc, [&] {
-            f(m_Core);
-            done.set_value();
-        });
-        done.get_future().wait();
-    }
-    GenericSimBlock& Block() { return *m_Block; }
-    std::vector<unsigned char> Bytes() {
-        std::vector<unsigned char> bytes(sizeof(GenericSimBlock));
-        Run([&](PedestalCore&) { std::memcpy(bytes.data(), m_Block.get(), bytes.size()); });
-        return bytes;
-    }
-
-private:
-    std::unique_ptr<GenericSimBlock> m_Block;
-    PedestalCore m_Core;
-    asio::io_context m_Ioc;
-    std::optional<asio::executor_work_guard<asio::io_context::executor_type>> m_Work{
-        m_Ioc.get_executor()};
-    std::thread m_Thread;
-};
-
-class ServerTest : public ::testing::Test {
-protected:
-    void StartServer(web::ServerOptions options = {}) {
-        options.port = 0;
-        m_Server = std::make_unique<web::Server>(
-            options, [this](web::Server::CoreTask task) { m_Core.Post(std::move(task)); });
-        std::string error;
-        ASSERT_TRUE(m_Server->Start(&error)) << error;
-        m_Core.Run([this](PedestalCore& core) { m_Server->Watch(core); });
-    }
-    void TearDown() override {
-        if (m_Server) {
-            m_Core.Run([this](PedestalCore& core) { m_Server->Unwatch(core); });
-            m_Server->Stop();
-        }
-    }
-    unsigned short Port() const { return m_Server->Port(); }
-    void Tick() {
-        m_Core.Run([](PedestalCore& core) { core.Tick(); });
-    }
-    // A client past its hello and full state.
-    std::unique_ptr<TestClient> Open() {
-        auto client = std::make_unique<TestClient>();
-        EXPECT_EQ(101, client->Connect(Port()));
-        EXPECT_TRUE(client->ReadUntil("\"full\":true"));
-        return client;
-    }
-
-    CoreThread m_Core;
-    std::unique_ptr<web::Server> m_Server;
-};
-
-json Parse(const std::optional<std::string>& text) {
-    return text ? json::parse(*text, nullptr, false) : json();
-}
 
 TEST_F(ServerTest, ClientGetsFullStateThenOnlyWhatChanges) {
     web::ServerOptions options;
@@ -124,11 +35,9 @@ TEST_F(ServerTest, ClientGetsFullStateThenOnlyWhatChanges) {
     m_Core.Block().flapLever[3] = 1; // another writer
     Tick();
     const json delta = Parse(client.ReadUntil("\"state\""));
-    EXPECT_EQ(json({{"type", "state"},
-                    {"full", false},
-                    {"flapBitmap", 135},
-                    {"flapText", "Flaps 3   "}}),
-              delta);
+    EXPECT_EQ(
+        json({{"type", "state"}, {"full", false}, {"flapBitmap", 135}, {"flapText", "Flaps 3   "}}),
+        delta);
     EXPECT_TRUE(client.ReadUntil("\"heartbeat\"", std::chrono::seconds(2)));
 }
 
@@ -197,6 +106,8 @@ TEST_F(ServerTest, RefusedMessagesGetAnErrorAndWriteNothing) {
         {R"({"id":14,"command":"slider","position":30.5})", false, "wrong-type", 14},
         {R"({"id":15,"command":"slider","position":101})", false, "out-of-range", 15},
         {R"({"id":16,"command":"slider","position":-1})", false, "out-of-range", 16},
+        {std::string(R"({"id":5,"command":"flap3"})") + '\0' + "garbage", false, "malformed",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.substr(0, 60));
@@ -287,7 +198,8 @@ TEST_F(ServerTest, PageAndPicturesAreServedWithoutOpeningToOtherSites) {
     EXPECT_EQ("no-referrer", page["Referrer-Policy"]);
 
     for (int id : kBitmapResourceIds) {
-        const auto picture = HttpRequest(Port(), http::verb::get, "/res/" + std::to_string(id) + ".bmp");
+        const auto picture =
+            HttpRequest(Port(), http::verb::get, "/res/" + std::to_string(id) + ".bmp");
         const Resource expected = BitmapResource(id);
         ASSERT_EQ(expected.size, picture.body().size()) << id;
         EXPECT_EQ(0, std::memcmp(expected.data, picture.body().data(), expected.size)) << id;
@@ -319,6 +231,7 @@ TEST_F(ServerTest, StalledClientIsDroppedWithoutHoldingTheTickOrOthers) {
     web::ServerOptions options;
     options.maxQueuedMessages = 16;
     options.sendBufferBytes = 4096;
+    options.stallTimeout = std::chrono::milliseconds(100);
     StartServer(options);
     TestClient stalled;
     ASSERT_EQ(101, stalled.Connect(Port(), {"/ws", "", std::nullopt, 2048}));

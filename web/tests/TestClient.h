@@ -8,6 +8,7 @@
 #include <boost/beast/websocket.hpp>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,7 @@ struct Handshake {
     std::string host;                  // empty: 127.0.0.1:PORT
     std::optional<std::string> origin; // none: no Origin header
     int receiveBuffer = 0;             // SO_RCVBUF before connecting; 0 leaves it
+    std::string source = "127.0.0.1";  // the client's own address
 };
 
 class TestClient {
@@ -33,6 +35,7 @@ public:
         beast::error_code ec;
         tcp::socket& socket = beast::get_lowest_layer(m_Ws).socket();
         socket.open(tcp::v4(), ec);
+        socket.bind({asio::ip::make_address(handshake.source), 0}, ec);
         if (handshake.receiveBuffer > 0)
             socket.set_option(asio::socket_base::receive_buffer_size(handshake.receiveBuffer), ec);
         socket.connect({asio::ip::make_address("127.0.0.1"), port}, ec);
@@ -76,8 +79,9 @@ public:
     }
 
     // Messages until one holds the fragment; nothing when none does in time.
-    std::optional<std::string> ReadUntil(const std::string& fragment,
-                                         std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
+    std::optional<std::string>
+    ReadUntil(const std::string& fragment,
+              std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < deadline) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -129,6 +133,36 @@ inline http::response<http::string_body> HttpRequest(unsigned short port, http::
     });
     ioc.run();
     return response;
+}
+
+// Bytes as they are written, from the given address; all that comes back
+// until the server closes or a second passes in silence.
+inline std::string RawExchange(unsigned short port, const std::string& bytes,
+                               const std::string& source = "127.0.0.1") {
+    asio::io_context ioc;
+    tcp::socket socket(ioc);
+    beast::error_code ec;
+    socket.open(tcp::v4(), ec);
+    socket.bind({asio::ip::make_address(source), 0}, ec);
+    socket.connect({asio::ip::make_address("127.0.0.1"), port}, ec);
+    if (ec)
+        return {};
+    asio::write(socket, asio::buffer(bytes), ec);
+    std::string received;
+    char chunk[4096];
+    std::function<void()> read = [&] {
+        socket.async_read_some(asio::buffer(chunk), [&](beast::error_code e, std::size_t n) {
+            received.append(chunk, n);
+            if (!e)
+                read();
+        });
+    };
+    read();
+    for (std::size_t seen = ~std::size_t{0}; seen != received.size() && !ioc.stopped();) {
+        seen = received.size();
+        ioc.run_for(std::chrono::seconds(1));
+    }
+    return received;
 }
 
 } // namespace webtest
