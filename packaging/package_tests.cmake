@@ -19,6 +19,9 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/scripts/windows.sh)
   if(TARGET pedestal-web)
     list(APPEND windows_programs pedestal-web.exe)
   endif()
+  if(TARGET pedestal-input)
+    list(APPEND windows_programs pedestal-input.exe)
+  endif()
   add_test(NAME package_windows_installer
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/nsis_wine_test.sh
                    ${PEDESTAL_DIST}/pedestal-${PROJECT_VERSION}-win64-setup.exe ${PROJECT_VERSION}

@@ -97,6 +97,7 @@ expect() { # WHAT EXPECTED ACTUAL
 }
 commands=(pedestal simblock)
 [ -e "$root/usr/bin/pedestal-web" ] && commands+=(pedestal-web)
+[ -e "$root/usr/bin/pedestal-input" ] && commands+=(pedestal-input)
 for command in "${commands[@]}"; do
     [ -x "$root/usr/bin/$command" ] || fail "/usr/bin/$command is missing"
     # Running it at all proves the package's dependencies brought its libraries.
