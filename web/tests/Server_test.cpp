@@ -2,6 +2,7 @@
 // client is sent, what its commands write, and every refusal, each with the
 // block checked byte for byte afterwards.
 #include "web/tests/ServerFixture.h"
+#include "web/tests/Wine.h"
 
 #include "panel/Resources.h"
 
@@ -228,6 +229,10 @@ TEST_F(ServerTest, SixtyFifthConnectionIsRefusedUntilOneCloses) {
 }
 
 TEST_F(ServerTest, StalledClientIsDroppedWithoutHoldingTheTickOrOthers) {
+    // A client is dropped when its socket stops taking data; under Wine the
+    // 3000 ticks' messages all fit in what its sockets take, so none stalls.
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine's sockets take every message of this test without a stall";
     web::ServerOptions options;
     options.maxQueuedMessages = 16;
     options.sendBufferBytes = 4096;

@@ -1,0 +1,5 @@
+#include "web/tests/Wine.h"
+
+bool RunningUnderWine() {
+    return false;
+}
