@@ -28,11 +28,13 @@ class RemoteLevers(unittest.TestCase):
             f.write('# kept\n[[device]]\nname = "input test throttle"\n'
                     '[[device.button]]\nindex = 2\ncommand = "geartoggle"\n')
         self.processes = []
-        self.addCleanup(self.stop_all)
         subprocess.run([SIMBLOCK, "create", "--name", self.name], check=True,
                        capture_output=True)
         self.addCleanup(subprocess.run, [SIMBLOCK, "remove", "--force", "--name", self.name],
                         capture_output=True)
+        # Cleanups run last first: the pedestals stop before the block goes,
+        # or one would attach again by creating it anew.
+        self.addCleanup(self.stop_all)
 
     def stop_all(self):
         for process in self.processes:
