@@ -1,6 +1,7 @@
 // The hosts as real processes: every way of ending them leaves the block's
 // user count as it found it, clients connected or not, and a process out of
 // descriptors waits instead of spinning on accept.
+#include "platform/tests/MappingTestSupport_posix.h"
 #include "web/tests/TestClient.h"
 
 #include <gtest/gtest.h>
@@ -104,10 +105,11 @@ class Shutdown : public ::testing::TestWithParam<Ending> {};
 
 TEST_P(Shutdown, LeavesTheUserCountAsItFoundIt) {
     const Ending& ending = GetParam();
-    const std::string block = "PedestalWebEnd" + std::to_string(getpid()) + "_" +
-                              std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                              std::to_string(ending.signals.size()) +
-                              std::to_string(ending.clients);
+    // Removed however the test ends, even when a host outlives its wait.
+    const mappingtest::ScopedName scoped(
+        "webend_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+        std::to_string(ending.signals.size()) + std::to_string(ending.clients));
+    const std::string& block = scoped.name;
     if (*ending.host == '\0')
         GTEST_SKIP() << "built without the window";
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -130,7 +132,6 @@ TEST_P(Shutdown, LeavesTheUserCountAsItFoundIt) {
         host.Signal(number);
     EXPECT_NE(-1, host.Wait(20));
     EXPECT_EQ(0, Users(block));
-    Child({SIMBLOCK, "remove", "--name", block}).Wait(10);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, Shutdown,
@@ -148,7 +149,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, Shutdown,
                          }));
 
 TEST(Descriptors, RunningOutIsToldOnceAndDoesNotSpin) {
-    const std::string block = "PedestalWebFds" + std::to_string(getpid());
+    const mappingtest::ScopedName scoped("webfds");
+    const std::string& block = scoped.name;
     Child host({"/usr/bin/prlimit", "--nofile=48", PEDESTAL_WEB, "--block", block, "--port", "0"});
     const unsigned short port = host.Port();
     ASSERT_NE(0, port);
@@ -170,7 +172,6 @@ TEST(Descriptors, RunningOutIsToldOnceAndDoesNotSpin) {
         told += line.find("accept failed") != std::string::npos;
     EXPECT_GE(told, 1);
     EXPECT_LE(told, 2);
-    Child({SIMBLOCK, "remove", "--name", block}).Wait(10);
 }
 
 } // namespace
