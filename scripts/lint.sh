@@ -145,6 +145,9 @@ cppcheck_suppress=(
     # The entry written before the test is at most maxWords, inside the
     # table the contract asks for; fuzz_tokenise checks that bound.
     "--suppress=arrayIndexThenCheck:$PEDESTAL_ROOT/textfunctions/tokenise.cpp"
+    # cppcheck 2.10 stops on chrono literals in this file's arguments
+    # ("5ms": internal error); clang-tidy still reads it.
+    "--suppress=cppcheckError:$PEDESTAL_ROOT/input/tests/Devices_test.cpp"
 )
 mkdir -p "$build/cppcheck"
 cppcheck_log="$build/cppcheck.log"

@@ -30,6 +30,8 @@ std::unique_ptr<ScriptedDevice> Scripted(const Common& common) {
 } // namespace
 
 int List(const Common& common) {
+    // Held for its lifetime: a test's virtual device exists while it does.
+    // cppcheck-suppress unreadVariable
     const auto scripted = Scripted(common);
     DeviceWatch watch;
     const auto devices = watch.Devices();
@@ -46,6 +48,8 @@ int List(const Common& common) {
 }
 
 int Monitor(const Common& common) {
+    // Held for its lifetime: a test's virtual device exists while it does.
+    // cppcheck-suppress unreadVariable
     const auto scripted = Scripted(common);
     std::mutex mutex;
     std::map<int, std::string> names;
@@ -110,6 +114,8 @@ int Calibrate(const Common& common, const CalibrateOptions& options) {
         return kFailure;
     }
 
+    // Held for its lifetime: a test's virtual device exists while it does.
+    // cppcheck-suppress unreadVariable
     const auto scripted = Scripted(common);
     DeviceWatch watch;
     const auto device = watch.Find(options.device, 2000);

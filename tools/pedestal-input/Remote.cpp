@@ -85,12 +85,13 @@ struct RemoteClient::Impl : std::enable_shared_from_this<Impl> {
         ++generation;
         auto self = shared_from_this();
         resolver.emplace(loop);
-        resolver->async_resolve(address.host, address.port,
-                                [self](beast::error_code ec, tcp::resolver::results_type found) {
-                                    if (ec)
-                                        return self->Fail("cannot find " + self->address.host, ec);
-                                    self->Open(found);
-                                });
+        resolver->async_resolve(
+            address.host, address.port,
+            [self](beast::error_code ec, const tcp::resolver::results_type& found) {
+                if (ec)
+                    return self->Fail("cannot find " + self->address.host, ec);
+                self->Open(found);
+            });
     }
 
     void Open(const tcp::resolver::results_type& found) {
@@ -123,7 +124,7 @@ struct RemoteClient::Impl : std::enable_shared_from_this<Impl> {
             const auto reply = nlohmann::json::parse(beast::buffers_to_string(self->buffer.data()),
                                                      nullptr, false);
             self->buffer.consume(self->buffer.size());
-            if (reply.is_object() && reply.value("ok", true) == false)
+            if (reply.is_object() && !reply.value("ok", true))
                 self->log("the pedestal refused a command: " + reply.value("message", ""));
             self->Read();
         });

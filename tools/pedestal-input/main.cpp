@@ -11,7 +11,7 @@
 
 using namespace pedestal_input;
 
-int main(int argc, char* argv[]) {
+static int RunTool(int argc, char* argv[]) {
     CLI::App app("Game controllers for the pedestal: throttle quadrants and button panels.",
                  "pedestal-input");
     app.set_version_flag("--version", std::string("pedestal-input ") + PEDESTAL_VERSION);
@@ -49,16 +49,22 @@ int main(int argc, char* argv[]) {
         ->required();
 
     CLI11_PARSE(app, argc, argv);
+    if (*list)
+        return List(common);
+    if (*monitor)
+        return Monitor(common);
+    if (*calibrateCommand)
+        return Calibrate(common, calibrate);
+    return Run(common, url);
+}
+
+int main(int argc, char* argv[]) {
     try {
-        if (*list)
-            return List(common);
-        if (*monitor)
-            return Monitor(common);
-        if (*calibrateCommand)
-            return Calibrate(common, calibrate);
-        return Run(common, url);
+        return RunTool(argc, argv);
     } catch (const std::exception& error) {
         std::cerr << "pedestal-input: " << error.what() << '\n';
-        return kFailure;
+    } catch (...) {
+        std::cerr << "pedestal-input: unexpected failure\n";
     }
+    return kFailure;
 }

@@ -72,10 +72,11 @@ void RunLever(const LeverCommand& command, GenericSimBlock& block) {
 // element it writes ends the same in both. The first of them carries the
 // command itself, which makes them all when the settings are applied.
 bool LeverWrites(const LeverCommand& command, std::vector<Write>& writes) {
-    std::unique_ptr<GenericSimBlock> scratch[2] = {std::make_unique<GenericSimBlock>(),
-                                                   std::make_unique<GenericSimBlock>()};
+    const auto zeros = std::make_unique<GenericSimBlock>();
+    const auto ones = std::make_unique<GenericSimBlock>();
+    GenericSimBlock* const scratch[2] = {zeros.get(), ones.get()};
     for (int i = 0; i < 2; ++i) {
-        std::memset(scratch[i].get(), i == 0 ? 0x00 : 0xFF, sizeof(GenericSimBlock));
+        std::memset(scratch[i], i == 0 ? 0x00 : 0xFF, sizeof(GenericSimBlock));
         RunLever(command, *scratch[i]);
     }
     bool first = true;

@@ -44,6 +44,8 @@ public:
         close(pipeEnds[1]);
         m_Output = fdopen(pipeEnds[0], "r");
     }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
     ~Child() {
         if (m_Pid > 0 && Wait(0) < 0)
             kill(m_Pid, SIGKILL), waitpid(m_Pid, nullptr, 0);

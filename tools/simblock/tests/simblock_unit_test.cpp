@@ -278,7 +278,11 @@ TEST(LeverSettings, WriteWhatThePedestalsCommandsWrite) {
         c.command(core);
         const std::vector<Write> writes = Parse(c.setting);
         ApplyWrites(*blocks[1], writes);
-        EXPECT_EQ(std::memcmp(blocks[0].get(), blocks[1].get(), sizeof(GenericSimBlock)), 0)
+        // Byte for byte, padding included: both blocks start from the same bytes.
+        EXPECT_EQ(std::memcmp(reinterpret_cast<const unsigned char*>(blocks[0].get()),
+                              reinterpret_cast<const unsigned char*>(blocks[1].get()),
+                              sizeof(GenericSimBlock)),
+                  0)
             << c.setting;
         for (const Write& write : writes)
             EXPECT_EQ(ReadElement(*blocks[1], write.ref), write.value) << c.setting;
