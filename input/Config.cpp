@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace pedestal::input {
@@ -46,6 +47,21 @@ public:
         return true;
     }
 
+    // A text the table must have; told and empty when it is missing or of
+    // another type. *node is where later faults in its value are told.
+    std::optional<std::string> Text(const toml::table& table, const std::string& key,
+                                    const toml::node** node) {
+        *node = table.get(key);
+        if (*node == nullptr) {
+            Fail(&table, "\"" + key + "\" is missing");
+            return std::nullopt;
+        }
+        auto text = (*node)->value_exact<std::string>();
+        if (!text)
+            Fail(*node, "\"" + key + "\" must be a text");
+        return text;
+    }
+
     void Unknown(const toml::table& table, std::initializer_list<std::string_view> known) {
         for (const auto& [key, node] : table) {
             if (std::find(known.begin(), known.end(), key.str()) == known.end())
@@ -58,16 +74,10 @@ public:
         AxisBinding axis;
         axis.deadbandPercent = device.deadbandPercent;
         Int(table, "index", 0, 255, &axis.index);
-        const toml::node* function = table.get("function");
-        if (function == nullptr) {
-            Fail(&table, "\"function\" is missing");
+        const toml::node* function = nullptr;
+        const auto name = Text(table, "function", &function);
+        if (!name)
             return;
-        }
-        const auto name = function->value_exact<std::string>();
-        if (!name) {
-            Fail(function, "\"function\" must be a text");
-            return;
-        }
         const auto found = FunctionNamed(*name);
         if (!found) {
             Fail(function, "no function named \"" + *name +
@@ -117,16 +127,10 @@ public:
         Unknown(table, {"index", "command"});
         ButtonBinding button;
         Int(table, "index", 0, 255, &button.index);
-        const toml::node* command = table.get("command");
-        if (command == nullptr) {
-            Fail(&table, "\"command\" is missing");
+        const toml::node* command = nullptr;
+        const auto name = Text(table, "command", &command);
+        if (!name)
             return;
-        }
-        const auto name = command->value_exact<std::string>();
-        if (!name) {
-            Fail(command, "\"command\" must be a text");
-            return;
-        }
         const CommandInfo* info = FindCommand(*name);
         if (info == nullptr || CommandTakesValue(info->command) ||
             info->command == Command::SliderReleased) {
